@@ -1,0 +1,7 @@
+if(EXISTS "${OUT}")
+  return()
+endif()
+execute_process(COMMAND "${MAKEDB}" "${OUT}" "${SQL}" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "could not make ${OUT}")
+endif()

@@ -1,0 +1,153 @@
+#include "app/frm_form.h"
+
+#include "link/frames.h"
+#include "platform/cp1252.h"
+#include "platform/text.h"
+
+namespace zl {
+
+namespace {
+const char kNotConnected[] = "Not ! Connect";
+}
+
+FrmForm::FrmForm(const Services& services)
+    : MS_COM(services.com),
+      Conn(services.db),
+      messages_(services.messages),
+      toolkit_(services.toolkit) {
+  BuildInventory(*this);
+  WireEvents();
+}
+
+FrmForm::~FrmForm() {
+  DataGrid.SetDataSource(nullptr);
+  MS_COM.OnComm = nullptr;
+  MS_COM.OnLost = nullptr;
+}
+
+void FrmForm::WireEvents() {
+  window.Unload = [this](bool& cancel) { Form_Unload(cancel); };
+  MnuExit.Click = [this] { MnuExit_Click(); };
+  // Open and Save as .. exist in the menu and do nothing.
+
+  CmbCOM.KeyPress = [this](std::int16_t& k) { CmbCOM_KeyPress(k); };
+  CmbPORT.KeyPress = [this](std::int16_t& k) { CmbPORT_KeyPress(k); };
+  CmbFunc.KeyPress = [this](std::int16_t& k) { CmbFunc_KeyPress(k); };
+
+  CmbCOM.Click = [this] { Guarded(&FrmForm::CmbCOM_Click); };
+  CmdConnect.Click = [this] { Guarded(&FrmForm::CmdConnect_Click); };
+  MS_COM.OnComm = [this] { Guarded(&FrmForm::MS_COM_OnComm); };
+  MS_COM.OnLost = [this](const std::string& why) { LinkLost(why); };
+}
+
+void FrmForm::Guarded(void (FrmForm::*handler)()) {
+  try {
+    (this->*handler)();
+  } catch (const DbError& e) {
+    ReportDbError(e);
+  } catch (const SerialError& e) {
+    messages_.Show(e.what());
+  }
+}
+
+void FrmForm::ReportDbError(const DbError& e) { messages_.Show(e.Report()); }
+
+void FrmForm::Form_Load() {
+  window.geometry.height = 8850;
+  window.geometry.width = 15360;
+  window.geometry.top = 0;
+  window.geometry.left = 0;
+  window.Notify();
+
+  AppDir = toolkit_.AppPath();
+  if (AppDir.empty() || AppDir.back() != kDirSep) AppDir += kDirSep;
+  DbFile = Trim(AppDir) + "Data.mdb";
+
+  Conn.Open(Trim(DbFile));
+
+  FindPorts();
+
+  for (LoopIdx = 1; LoopIdx <= 3; ++LoopIdx) CmbPORT.AddItem("PORT" + std::to_string(LoopIdx));
+  CmbPORT.SetText("PORT ?");
+
+  SqlText = "SELECT * FROM PORT_TEMP ORDER BY STT";
+  GridRs = Conn.OpenRecordset(SqlText);
+  DataGrid.SetDataSource(GridRs.get());
+
+  ResetControls();
+  CmbPORT.SetEnabled(false);
+  CmdConnect.SetEnabled(false);
+  EnableParams(false);
+  TxtMaxport.SetEnabled(false);
+  LabConnect.SetCaption(kNotConnected);
+
+  Mk255 = frames::Byte(255);
+  Mk254_253 = frames::Byte(254) + frames::Byte(253);
+  Mk252 = frames::Byte(252);
+  Mk251 = frames::Byte(251);
+  Mk250 = frames::Byte(250);
+  Mk249 = frames::Byte(249);
+  Mk248 = frames::Byte(248);
+  Mk247 = frames::Byte(247);
+  Mk246 = frames::Byte(246);
+  Mk245 = frames::Byte(245);
+  Mk244 = frames::Byte(244);
+  Mk243 = frames::Byte(243);
+}
+
+void FrmForm::Form_Unload(bool& /*cancel*/) {
+  // Each step is tried even if an earlier one failed: a failed close of the
+  // database must not keep the serial port from draining and closing.
+  try {
+    if (GridRs) GridRs->Close();
+  } catch (const DbError& e) {
+    ReportDbError(e);
+  }
+  DataGrid.SetDataSource(nullptr);
+  try {
+    Conn.Close();
+  } catch (const DbError& e) {
+    ReportDbError(e);
+  }
+  try {
+    if (MS_COM.PortOpen()) MS_COM.SetPortOpen(false);
+  } catch (const SerialError& e) {
+    messages_.Show(e.what());
+  }
+}
+
+void FrmForm::MnuExit_Click() {
+  if (window.RequestUnload()) toolkit_.EndWindow();
+}
+
+void FrmForm::ResetControls() {
+  CmdMaxport.SetEnabled(false);
+  CmdDOWN.SetEnabled(false);
+  CmdUP.SetEnabled(false);
+  CmdSEND.SetEnabled(false);
+  CmdAdd.SetEnabled(false);
+  CmdDEL.SetEnabled(false);
+  CmdTest.SetEnabled(false);
+
+  TxtMaxport.SetEnabled(false);
+  CmbFunc.SetEnabled(false);
+  TxtLoop.SetEnabled(false);
+  TxtDelay.SetEnabled(false);
+  TxtA.SetEnabled(false);
+  TxtB.SetEnabled(false);
+
+  CmbPORT.SetText("PORT ?");
+  TxtMaxport.SetText("?");
+  CmbFunc.SetText(Utf8ToCp1252("Choïn kieåu hieäu öùng ?"));
+  TxtLoop.SetText("?");
+  TxtDelay.SetText("?");
+  TxtA.SetText("?");
+  TxtB.SetText("?");
+}
+
+// The combos change only by choosing an entry from their lists.
+void FrmForm::CmbCOM_KeyPress(std::int16_t& key_ascii) { key_ascii = 0; }
+void FrmForm::CmbPORT_KeyPress(std::int16_t& key_ascii) { key_ascii = 0; }
+void FrmForm::CmbFunc_KeyPress(std::int16_t& key_ascii) { key_ascii = 0; }
+
+}  // namespace zl

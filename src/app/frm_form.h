@@ -1,0 +1,115 @@
+// The program's one window: its controls, its variables and its handlers.
+// The handlers are grouped by subsystem in app/, store/, entry/ and link/;
+// they all work on this one object's shared state, as the window's events
+// arrive one after the other on the window thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/database.h"
+#include "platform/grid.h"
+#include "platform/serial.h"
+#include "platform/shell.h"
+#include "platform/window.h"
+
+namespace zl {
+
+// The platform services the window runs on, handed in by reference so that
+// tests can pass fakes or a real SQLite file.
+struct Services {
+  Database& db;
+  SerialPort& com;
+  MessageSink& messages;
+  Toolkit& toolkit;
+};
+
+class FrmForm {
+ public:
+  explicit FrmForm(const Services& services);
+  FrmForm(const FrmForm&) = delete;
+  FrmForm& operator=(const FrmForm&) = delete;
+  ~FrmForm();
+
+  // --- Window and controls ------------------------------------------------
+  Window window;
+  Frame XPFrame1{"XPFrame1"}, XPFrame2{"XPFrame2"}, XPFrame3{"XPFrame3"};
+  Combo CmbCOM{"CmbCOM"}, CmbPORT{"CmbPORT"}, CmbFunc{"CmbFunc"};
+  Button CmdConnect{"CmdConnect"}, CmdMaxport{"CmdMaxport"}, CmdDOWN{"CmdDOWN"}, CmdUP{"CmdUP"},
+      CmdSEND{"CmdSEND"}, CmdAdd{"CmdAdd"}, CmdDEL{"CmdDEL"}, CmdTest{"CmdTest"};
+  Line Line1{"Line1"}, Line2{"Line2"}, Line3{"Line3"}, Line4{"Line4"};
+  Label Label1{"Label1"}, Label2{"Label2"}, Label3{"Label3"}, Label4{"Label4"}, Label5{"Label5"},
+      LabConnect{"LabConnect"};
+  TextField TxtMaxport{"TxtMaxport"}, TxtLoop{"TxtLoop"}, TxtDelay{"TxtDelay"}, TxtA{"TxtA"},
+      TxtB{"TxtB"};
+  Grid DataGrid{"DataGrid"};
+  Menu MnuFile{"MnuFile", "&File"};
+  MenuItem MnuNew{"MnuNew", "&New", "Ctrl+N"}, MnuOpen{"MnuOpen", "&Open", "Ctrl+O"},
+      MnuSave{"MnuSave", "&Save as ..", "Ctrl+S"}, MnuSpace1{"MnuSpace1", "-", ""},
+      MnuExit{"MnuExit", "&Exit", "Ctrl+X"};
+  SerialPort& MS_COM;
+
+  // --- Window variables ---------------------------------------------------
+  std::string AppDir;
+  std::string DbFile;
+  Database& Conn;
+  std::unique_ptr<Recordset> GridRs;
+  std::unique_ptr<Recordset> Rs;
+  std::string SqlText;
+  std::int16_t PortNo = 0;
+  std::int16_t ComNo = 0;
+  std::optional<std::int16_t> NextStt;  // empty: no next number
+  std::optional<std::int16_t> CurCode;
+  std::string MaxByte;
+  std::string OutFrame;
+  std::string Mk254_253, Mk255, Mk252, Mk251, Mk250, Mk249, Mk248, Mk247, Mk246, Mk245, Mk244,
+      Mk243;
+  std::int16_t LoopIdx = 0;
+
+  // --- Application shell (app/) -------------------------------------------
+  // Throws DbError when the database cannot be opened or read; the window
+  // must then not be shown.
+  void Form_Load();
+  void Form_Unload(bool& cancel);
+  void MnuExit_Click();
+  void ResetControls();
+  void CmbCOM_KeyPress(std::int16_t& key_ascii);
+  void CmbPORT_KeyPress(std::int16_t& key_ascii);
+  void CmbFunc_KeyPress(std::int16_t& key_ascii);
+
+  // --- Effect entry (entry/) ---------------------------------------------
+  void EnableParams(bool on);
+
+  // --- Sign link (link/) --------------------------------------------------
+  void FindPorts();
+  void CmbCOM_Click();
+  void ApplyLineSettings();
+  void CmdConnect_Click();
+  void SendConnectFrame();
+  void MS_COM_OnComm();
+
+  // The directory separator the platform reports paths with.
+  static constexpr char kDirSep = '/';
+
+ private:
+  void WireEvents();
+  // Runs a handler; a database or serial failure is reported to the
+  // operator and the program goes on.
+  void Guarded(void (FrmForm::*handler)());
+  void ReportDbError(const DbError& e);
+  // The link went down (write failure, device gone): back to closed.
+  void ShowLinkClosed();
+  void LinkLost(const std::string& why);
+
+  MessageSink& messages_;
+  Toolkit& toolkit_;
+};
+
+// Lays out the controls, captions, fonts, colours and tab order of the
+// window's design.
+void BuildInventory(FrmForm& form);
+
+}  // namespace zl

@@ -1,0 +1,22 @@
+// Frames for the board: pure builders, bytes in, bytes out. Every frame is a
+// start marker, an operation byte, a payload and an end marker; nothing is
+// escaped, so payload bytes may equal the markers.
+#pragma once
+
+#include <string>
+
+namespace zl::frames {
+
+// Marker and operation codes.
+constexpr unsigned char kStart1 = 0xFE, kStart2 = 0xFD, kEnd = 0xFF;
+constexpr unsigned char kConnectOp = 0xF6;
+// The connect frame's one data byte.
+constexpr unsigned char kConnectData = 0x0A;
+
+// The one-character string of a code.
+inline std::string Byte(unsigned char code) { return std::string(1, static_cast<char>(code)); }
+
+std::string Frame(const std::string& start, const std::string& op, const std::string& payload,
+                  const std::string& end);
+
+}  // namespace zl::frames

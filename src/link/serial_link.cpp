@@ -1,0 +1,113 @@
+#include <cstdlib>
+
+#include "app/frm_form.h"
+#include "link/frames.h"
+#include "platform/text.h"
+
+namespace zl {
+
+namespace {
+constexpr int kMaxPortNumber = 20;
+const char kNotConnected[] = "Not ! Connect";
+}  // namespace
+
+void FrmForm::FindPorts() {
+  std::int16_t found[kMaxPortNumber + 1] = {};
+  int next_free = 1;
+  for (std::int16_t p = 1; p <= kMaxPortNumber; ++p) {
+    // A number that does not exist, is held elsewhere or is refused is
+    // simply not listed.
+    try {
+      MS_COM.SetCommPort(p);
+      MS_COM.SetPortOpen(true);
+    } catch (const SerialError&) {
+      continue;
+    }
+    try {
+      if (MS_COM.PortOpen()) {
+        found[next_free++] = p;
+        MS_COM.SetPortOpen(false);
+      }
+    } catch (const SerialError&) {
+    }
+  }
+  for (int slot = 1; slot <= kMaxPortNumber; ++slot) {
+    if (found[slot] != 0)
+      CmbCOM.AddItem("COM " + std::to_string(found[slot]), MS_COM.DevicePath(found[slot]));
+  }
+}
+
+void FrmForm::CmbCOM_Click() {
+  const std::string t = Trim(CmbCOM.Text());
+  const std::string digits = t.size() > 3 ? t.substr(3) : std::string();
+  ComNo = static_cast<std::int16_t>(std::atoi(digits.c_str()));
+  ApplyLineSettings();
+  CmdConnect.SetEnabled(true);
+}
+
+void FrmForm::ApplyLineSettings() {
+  MS_COM.SetCommPort(ComNo);
+  MS_COM.SetSettings("19200,N,8,1");
+  MS_COM.SetInBufferSize(512);
+  MS_COM.SetInputLen(0);
+  MS_COM.SetOutBufferSize(512);
+  MS_COM.SetOutBufferCount(0);
+  MS_COM.SetInputMode(0);
+  MS_COM.SetRThreshold(1);
+  MS_COM.SetSThreshold(0);
+}
+
+void FrmForm::CmdConnect_Click() {
+  if (Trim(CmdConnect.Caption()) == "CONNECT") {
+    try {
+      MS_COM.SetPortOpen(true);
+    } catch (const SerialError& e) {
+      // The link stays closed: caption, combos and label as they were.
+      messages_.Show("Cannot open COM " + std::to_string(ComNo) + ": " + e.what());
+      return;
+    }
+    LabConnect.SetCaption("");
+    SendConnectFrame();
+    if (!MS_COM.PortOpen()) return;  // the frame could not be written
+    CmbCOM.SetEnabled(false);
+    CmbPORT.SetEnabled(true);
+    CmdConnect.SetCaption("DISCONNECT");
+  } else {
+    MS_COM.SetPortOpen(false);
+    LabConnect.SetCaption(kNotConnected);
+    CmbCOM.SetEnabled(false);
+    CmbPORT.SetEnabled(false);
+    CmdConnect.SetCaption("CONNECT");
+  }
+}
+
+void FrmForm::SendConnectFrame() {
+  OutFrame = frames::Frame(Mk254_253, Mk246, frames::Byte(frames::kConnectData), Mk255);
+  try {
+    MS_COM.Output(OutFrame);
+  } catch (const SerialError& e) {
+    LinkLost(e.what());
+  }
+}
+
+void FrmForm::MS_COM_OnComm() {
+  if (MS_COM.CommEvent() == kComEvReceive) LabConnect.SetCaption(MS_COM.Input());
+}
+
+void FrmForm::ShowLinkClosed() {
+  try {
+    if (MS_COM.PortOpen()) MS_COM.SetPortOpen(false);
+  } catch (const SerialError&) {
+    // Closing a port that already failed; it is closed either way.
+  }
+  LabConnect.SetCaption(kNotConnected);
+  CmbPORT.SetEnabled(false);
+  CmdConnect.SetCaption("CONNECT");
+}
+
+void FrmForm::LinkLost(const std::string& why) {
+  ShowLinkClosed();
+  messages_.Show("The serial link to the board was lost: " + why);
+}
+
+}  // namespace zl

@@ -1,0 +1,40 @@
+// zentrel-loader: programs an LED display board over a serial line.
+#include <cstdio>
+
+#include "app/frm_form.h"
+#include "platform/qt_serial.h"
+#include "platform/qt_view.h"
+#include "platform/sqlite_database.h"
+
+int main(int argc, char** argv) {
+  zl::QtApp app(argc, argv);
+  zl::QtToolkit toolkit;
+  zl::QtMessages messages(app.DisplayPresent());
+  auto db = zl::MakeSqliteDatabase();
+  auto com = zl::MakeQtSerialPort(toolkit.AppPath());
+
+  zl::FrmForm form(zl::Services{*db, *com, messages, toolkit});
+  try {
+    form.Form_Load();
+  } catch (const zl::DbError& e) {
+    // The window is never shown, and the database file is left as it was.
+    messages.Show(form.DbFile + ": " + e.Report());
+    return 1;
+  }
+  if (!app.DisplayPresent()) {
+    std::fputs("zentrel-loader: no display to show the window on\n", stderr);
+    bool cancel = false;
+    form.Form_Unload(cancel);
+    return 2;
+  }
+
+  zl::QtView view(form.window);
+  toolkit.SetView(&view);
+  messages.SetParent(&view);
+  view.Show();
+  const int rc = app.Exec();
+  // The window may have been closed by the platform without the unload
+  // event having run (e.g. the session ending).
+  form.window.RequestUnload();
+  return rc;
+}

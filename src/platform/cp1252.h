@@ -1,0 +1,15 @@
+// Windows-1252: the characters an Access file uses for 8-bit text codes.
+#pragma once
+
+#include <string>
+
+namespace zl {
+
+// Each code (one char) to its Windows-1252 character, as UTF-8. Codes that
+// Windows-1252 leaves undefined map to the control character of that code.
+std::string Cp1252ToUtf8(const std::string& codes);
+
+// The reverse; a character with no Windows-1252 code becomes '?'.
+std::string Utf8ToCp1252(const std::string& utf8);
+
+}  // namespace zl

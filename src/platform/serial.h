@@ -1,0 +1,61 @@
+// The serial control: the properties the window sets, opening and closing,
+// one write per frame, and a receive event on the window's thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace zl {
+
+class SerialError : public std::runtime_error {
+ public:
+  enum class Kind { NotFound, Permission, Busy, Closed, Write, Other };
+  SerialError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  Kind GetKind() const { return kind_; }
+
+ private:
+  Kind kind_;
+};
+
+// CommEvent codes the window looks at.
+constexpr std::int16_t kComEvReceive = 2;
+
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+
+  virtual void SetCommPort(std::int16_t port) = 0;
+  virtual std::int16_t CommPort() const = 0;
+  virtual void SetSettings(const std::string& settings) = 0;
+  virtual void SetInBufferSize(std::int16_t size) = 0;
+  virtual void SetInputLen(std::int16_t len) = 0;
+  virtual void SetOutBufferSize(std::int16_t size) = 0;
+  virtual void SetOutBufferCount(std::int16_t count) = 0;
+  virtual void SetInputMode(std::int32_t mode) = 0;
+  virtual void SetRThreshold(std::int16_t threshold) = 0;
+  virtual void SetSThreshold(std::int16_t threshold) = 0;
+
+  // Opening throws SerialError when the device cannot be opened; the port
+  // then stays closed. Closing waits until every written byte has left.
+  virtual void SetPortOpen(bool open) = 0;
+  virtual bool PortOpen() const = 0;
+
+  // Writes the bytes whole and in order; throws SerialError when the port is
+  // closed or the write fails (the port is then closed).
+  virtual void Output(const std::string& bytes) = 0;
+  // Takes everything received so far.
+  virtual std::string Input() = 0;
+  virtual std::int16_t CommEvent() const = 0;
+
+  // The device behind a port number ("" when there is none); for tooltips.
+  virtual std::string DevicePath(std::int16_t port) const = 0;
+
+  // Raised on the window's thread when data arrived (CommEvent 2).
+  std::function<void()> OnComm;
+  // Raised when the device went away while open; the port is closed by then.
+  std::function<void(const std::string& why)> OnLost;
+};
+
+}  // namespace zl

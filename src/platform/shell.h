@@ -1,0 +1,26 @@
+// What the window needs from its surroundings besides controls, database and
+// serial port: where the executable lives, how to end the window, and one
+// channel for messages to the operator.
+#pragma once
+
+#include <string>
+
+namespace zl {
+
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  // Tells the operator something; `text` is UTF-8.
+  virtual void Show(const std::string& text) = 0;
+};
+
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+  // The executable's directory as the platform reports it.
+  virtual std::string AppPath() const = 0;
+  // Takes the window down once its unload handler has run.
+  virtual void EndWindow() = 0;
+};
+
+}  // namespace zl

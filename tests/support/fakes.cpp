@@ -1,0 +1,53 @@
+#include "fakes.h"
+
+namespace zl::test {
+
+void FakeSerial::SetCommPort(std::int16_t port) {
+  if (open_) throw SerialError(SerialError::Kind::Other, "port is open");
+  port_ = port;
+  Log("CommPort", port);
+}
+
+void FakeSerial::SetPortOpen(bool open) {
+  Log("PortOpen", open ? 1 : 0);
+  if (open == open_) {
+    if (open) throw SerialError(SerialError::Kind::Busy, "port already open");
+    return;
+  }
+  if (!open && before_close) before_close();
+  if (open && !openable.count(port_)) throw SerialError(open_error, "cannot open COM" + std::to_string(port_));
+  open_ = open;
+  if (open) opened.push_back(port_);
+}
+
+void FakeSerial::Output(const std::string& bytes) {
+  if (!open_) throw SerialError(SerialError::Kind::Closed, "port is closed");
+  if (fail_writes) {
+    open_ = false;
+    throw SerialError(SerialError::Kind::Write, "write failed");
+  }
+  writes.push_back(bytes);
+}
+
+std::string FakeSerial::Input() {
+  std::string s;
+  s.swap(in_);
+  return s;
+}
+
+std::string FakeSerial::DevicePath(std::int16_t port) const {
+  return openable.count(port) ? "/dev/fake" + std::to_string(port) : std::string();
+}
+
+void FakeSerial::Receive(const std::string& text) {
+  in_ += text;
+  event_ = kComEvReceive;
+  if (OnComm) OnComm();
+}
+
+void FakeSerial::Unplug() {
+  open_ = false;
+  if (OnLost) OnLost("device removed");
+}
+
+}  // namespace zl::test

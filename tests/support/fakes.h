@@ -1,0 +1,74 @@
+// Test doubles for the platform services.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/serial.h"
+#include "platform/shell.h"
+
+namespace zl::test {
+
+// Records what the window does to its serial control.
+class FakeSerial : public SerialPort {
+ public:
+  std::set<std::int16_t> openable;  // port numbers that open
+  std::vector<std::string> calls;   // property writes, in order: "Settings=19200,N,8,1"
+  std::vector<std::string> writes;  // one entry per Output call
+  std::vector<std::int16_t> opened; // port numbers opened, in order
+  bool fail_writes = false;
+  // Runs when an open port is about to close; lets tests check the order of shutdown.
+  std::function<void()> before_close;
+  SerialError::Kind open_error = SerialError::Kind::NotFound;
+
+  void SetCommPort(std::int16_t port) override;
+  std::int16_t CommPort() const override { return port_; }
+  void SetSettings(const std::string& s) override { calls.push_back("Settings=" + s); }
+  void SetInBufferSize(std::int16_t v) override { Log("InBufferSize", v); }
+  void SetInputLen(std::int16_t v) override { Log("InputLen", v); }
+  void SetOutBufferSize(std::int16_t v) override { Log("OutBufferSize", v); }
+  void SetOutBufferCount(std::int16_t v) override { Log("OutBufferCount", v); }
+  void SetInputMode(std::int32_t v) override { Log("InputMode", v); }
+  void SetRThreshold(std::int16_t v) override { Log("RThreshold", v); }
+  void SetSThreshold(std::int16_t v) override { Log("SThreshold", v); }
+  void SetPortOpen(bool open) override;
+  bool PortOpen() const override { return open_; }
+  void Output(const std::string& bytes) override;
+  std::string Input() override;
+  std::int16_t CommEvent() const override { return event_; }
+  std::string DevicePath(std::int16_t port) const override;
+
+  // Bytes arrive without a receive event yet.
+  void Queue(const std::string& text) { in_ += text; }
+  // The board sends `text`: queues it and raises OnComm.
+  void Receive(const std::string& text);
+  // The device goes away while open.
+  void Unplug();
+
+ private:
+  void Log(const char* name, long v) { calls.push_back(std::string(name) + "=" + std::to_string(v)); }
+  std::int16_t port_ = 1;
+  bool open_ = false;
+  std::string in_;
+  std::int16_t event_ = 0;
+};
+
+class RecordingMessages : public MessageSink {
+ public:
+  std::vector<std::string> shown;
+  void Show(const std::string& text) override { shown.push_back(text); }
+};
+
+class FakeToolkit : public Toolkit {
+ public:
+  std::string app_path = "/opt/zentrel";
+  int ended = 0;
+  std::string AppPath() const override { return app_path; }
+  void EndWindow() override { ++ended; }
+};
+
+}  // namespace zl::test

@@ -1,0 +1,57 @@
+// A window on a real SQLite file in a temporary directory, with a fake serial
+// control, a message recorder and a fake toolkit.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+#include "app/frm_form.h"
+#include "platform/sqlite_database.h"
+#include "support/fakes.h"
+#include "support/testdb.h"
+
+namespace zl::test {
+
+class FormTest : public ::testing::Test {
+ protected:
+  // Extra SQL run on the fresh database before the window loads.
+  virtual std::string ExtraSql() const { return {}; }
+
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    dir = dir_.path().toStdString();
+    db_path = MakeTestDb(dir, ExtraSql());
+    toolkit.app_path = dir;
+    serial.openable = {1, 3, 4};
+    db = MakeSqliteDatabase();
+    form = std::make_unique<FrmForm>(Services{*db, serial, messages, toolkit});
+  }
+
+  void Load() { ASSERT_NO_THROW(form->Form_Load()); }
+
+  // Loads, picks "COM n" and connects.
+  void Connect(int port = 3) {
+    Load();
+    const std::string entry = "COM " + std::to_string(port);
+    for (int i = 0; i < form->CmbCOM.ListCount(); ++i)
+      if (form->CmbCOM.List(i) == entry) form->CmbCOM.Choose(i);
+    ASSERT_EQ(form->CmbCOM.Text(), entry);
+    form->CmdConnect.PerformClick();
+    ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT");
+  }
+
+  std::string Rows(const std::string& sql) const { return QueryRows(db_path, sql); }
+
+  QTemporaryDir dir_;
+  std::string dir, db_path;
+  FakeSerial serial;
+  RecordingMessages messages;
+  FakeToolkit toolkit;
+  std::unique_ptr<Database> db;
+  std::unique_ptr<FrmForm> form;
+};
+
+}  // namespace zl::test
