@@ -34,6 +34,34 @@ void FrmForm::WireEvents() {
   CmbPORT.KeyPress = [this](std::int16_t& k) { CmbPORT_KeyPress(k); };
   CmbFunc.KeyPress = [this](std::int16_t& k) { CmbFunc_KeyPress(k); };
 
+  MnuNew.Click = [this] { Guarded(&FrmForm::MnuNew_Click); };
+
+  CmbPORT.Click = [this] { Guarded(&FrmForm::CmbPORT_Click); };
+  CmbFunc.Click = [this] { Guarded(&FrmForm::CmbFunc_Click); };
+  DataGrid.Click = [this] { Guarded(&FrmForm::DataGrid_Click); };
+  CmdAdd.Click = [this] { Guarded(&FrmForm::CmdAdd_Click); };
+  CmdDEL.Click = [this] { Guarded(&FrmForm::CmdDEL_Click); };
+  CmdUP.Click = [this] { Guarded(&FrmForm::CmdUP_Click); };
+  CmdDOWN.Click = [this] { Guarded(&FrmForm::CmdDOWN_Click); };
+
+  TxtLoop.GotFocus = [this] { TxtLoop_GotFocus(); };
+  TxtDelay.GotFocus = [this] { TxtDelay_GotFocus(); };
+  TxtA.GotFocus = [this] { TxtA_GotFocus(); };
+  TxtB.GotFocus = [this] { TxtB_GotFocus(); };
+  TxtLoop.KeyPress = [this](std::int16_t& k) { TxtLoop_KeyPress(k); };
+  TxtDelay.KeyPress = [this](std::int16_t& k) { TxtDelay_KeyPress(k); };
+  TxtA.KeyPress = [this](std::int16_t& k) { TxtA_KeyPress(k); };
+  TxtB.KeyPress = [this](std::int16_t& k) { TxtB_KeyPress(k); };
+  TxtMaxport.KeyPress = [this](std::int16_t& k) { TxtMaxport_KeyPress(k); };
+  TxtLoop.LostFocus = [this] { TxtLoop_LostFocus(); };
+  TxtDelay.LostFocus = [this] { TxtDelay_LostFocus(); };
+  TxtA.LostFocus = [this] { TxtA_LostFocus(); };
+  TxtB.LostFocus = [this] { TxtB_LostFocus(); };
+  TxtMaxport.Change = [this] { TxtMaxport_Change(); };
+
+  CmdSEND.Click = [this] { Guarded(&FrmForm::CmdSEND_Click); };
+  CmdTest.Click = [this] { Guarded(&FrmForm::CmdTest_Click); };
+  CmdMaxport.Click = [this] { Guarded(&FrmForm::CmdMaxport_Click); };
   CmbCOM.Click = [this] { Guarded(&FrmForm::CmbCOM_Click); };
   CmdConnect.Click = [this] { Guarded(&FrmForm::CmdConnect_Click); };
   MS_COM.OnComm = [this] { Guarded(&FrmForm::MS_COM_OnComm); };
@@ -44,9 +72,24 @@ void FrmForm::Guarded(void (FrmForm::*handler)()) {
   try {
     (this->*handler)();
   } catch (const DbError& e) {
+    CloseRs();
     ReportDbError(e);
   } catch (const SerialError& e) {
+    CloseRs();
     messages_.Show(e.what());
+  }
+}
+
+Recordset& FrmForm::OpenRs(const std::string& sql) {
+  SqlText = sql;
+  Rs = Conn.OpenRecordset(SqlText);
+  return *Rs;
+}
+
+void FrmForm::CloseRs() {
+  try {
+    if (Rs && Rs->IsOpen()) Rs->Close();
+  } catch (const DbError&) {
   }
 }
 
@@ -143,6 +186,20 @@ void FrmForm::ResetControls() {
   TxtDelay.SetText("?");
   TxtA.SetText("?");
   TxtB.SetText("?");
+}
+
+void FrmForm::MnuNew_Click() {
+  InTransaction([this] {
+    SqlText = "Delete * From PORT1";
+    Conn.Execute(SqlText);
+    SqlText = "Delete * From PORT2";
+    Conn.Execute(SqlText);
+    SqlText = "Delete * From PORT3";
+    Conn.Execute(SqlText);
+  });
+  ResetControls();
+  NextStt = 1;
+  GridRs->Requery();
 }
 
 // The combos change only by choosing an entry from their lists.

@@ -63,6 +63,8 @@ class FrmForm {
   std::int16_t ComNo = 0;
   std::optional<std::int16_t> NextStt;  // empty: no next number
   std::optional<std::int16_t> CurCode;
+  // The capacity byte; empty while the capacity value has no one-byte form,
+  // so that nothing is sent with a wrong byte.
   std::string MaxByte;
   std::string OutFrame;
   std::string Mk254_253, Mk255, Mk252, Mk251, Mk250, Mk249, Mk248, Mk247, Mk246, Mk245, Mk244,
@@ -79,9 +81,39 @@ class FrmForm {
   void CmbCOM_KeyPress(std::int16_t& key_ascii);
   void CmbPORT_KeyPress(std::int16_t& key_ascii);
   void CmbFunc_KeyPress(std::int16_t& key_ascii);
+  void MnuNew_Click();
+
+  // --- Program store (store/) ---------------------------------------------
+  void CmbPORT_Click();
+  void ShowPortList(std::int16_t port);
+  void LoadMaxPort(std::int16_t port);
+  void ChooseCatalogue();
+  void DataGrid_Click();
+  void UpdateEditButtons();
+  void CmdAdd_Click();
+  void CmdDEL_Click();
+  void CmdUP_Click();
+  void CmdDOWN_Click();
 
   // --- Effect entry (entry/) ---------------------------------------------
   void EnableParams(bool on);
+  void LoadShowFunc();
+  void LoadFuncBoder();
+  void CmbFunc_Click();
+  void TxtLoop_GotFocus();
+  void TxtDelay_GotFocus();
+  void TxtA_GotFocus();
+  void TxtB_GotFocus();
+  void TxtLoop_KeyPress(std::int16_t& key_ascii);
+  void TxtDelay_KeyPress(std::int16_t& key_ascii);
+  void TxtA_KeyPress(std::int16_t& key_ascii);
+  void TxtB_KeyPress(std::int16_t& key_ascii);
+  void TxtMaxport_KeyPress(std::int16_t& key_ascii);
+  void TxtLoop_LostFocus();
+  void TxtDelay_LostFocus();
+  void TxtA_LostFocus();
+  void TxtB_LostFocus();
+  void TxtMaxport_Change();
 
   // --- Sign link (link/) --------------------------------------------------
   void FindPorts();
@@ -90,6 +122,9 @@ class FrmForm {
   void CmdConnect_Click();
   void SendConnectFrame();
   void MS_COM_OnComm();
+  void CmdSEND_Click();
+  void CmdTest_Click();
+  void CmdMaxport_Click();
 
   // The directory separator the platform reports paths with.
   static constexpr char kDirSep = '/';
@@ -100,13 +135,48 @@ class FrmForm {
   // operator and the program goes on.
   void Guarded(void (FrmForm::*handler)());
   void ReportDbError(const DbError& e);
+  // SqlText = sql; opens Rs on it.
+  Recordset& OpenRs(const std::string& sql);
+  void CloseRs();
+  // Rule L of the parameter fields: a value below 1 becomes "1".
+  void ApplyLowerBound(TextField& field);
+  // Runs `change` in one transaction; on failure rolls back, re-reads the
+  // grid and rethrows, so the list is exactly as before.
+  template <typename F>
+  void InTransaction(F&& change);
+  // UP and DOWN: `step` is -1 or +1.
+  void MoveRow(int step);
+  // Tells the operator why a command did nothing.
+  void Refuse(const std::string& why) { messages_.Show(why); }
   // The link went down (write failure, device gone): back to closed.
   void ShowLinkClosed();
   void LinkLost(const std::string& why);
+  // Writes OutFrame; false (and the link closed) when it could not leave.
+  bool WriteFrame();
+  // The checks every sending command makes first; false after telling the
+  // operator why nothing is sent.
+  bool CanSend();
 
   MessageSink& messages_;
   Toolkit& toolkit_;
 };
+
+template <typename F>
+void FrmForm::InTransaction(F&& change) {
+  Conn.BeginTrans();
+  try {
+    change();
+    Conn.CommitTrans();
+  } catch (...) {
+    try {
+      Conn.RollbackTrans();
+      if (GridRs && GridRs->IsOpen()) GridRs->Requery();
+    } catch (const DbError&) {
+      // The first failure is the one to report.
+    }
+    throw;
+  }
+}
 
 // Lays out the controls, captions, fonts, colours and tab order of the
 // window's design.

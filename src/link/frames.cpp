@@ -14,3 +14,14 @@ std::string Frame(const std::string& start, const std::string& op, const std::st
 }
 
 }  // namespace zl::frames
+
+namespace zl::frames {
+
+std::string EffectRecord(bool with_start_end, unsigned char code, unsigned char loop,
+                         unsigned char time, unsigned char start, unsigned char end) {
+  std::string r = Byte(code) + Byte(loop) + Byte(time);
+  if (with_start_end) r += Byte(start) + Byte(end);
+  return r;
+}
+
+}  // namespace zl::frames

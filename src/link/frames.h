@@ -20,3 +20,12 @@ std::string Frame(const std::string& start, const std::string& op, const std::st
                   const std::string& end);
 
 }  // namespace zl::frames
+
+namespace zl::frames {
+
+// One effect as the board reads it: code, repeat count, time, then start and
+// end on sign ports 1 and 2 only.
+std::string EffectRecord(bool with_start_end, unsigned char code, unsigned char loop,
+                         unsigned char time, unsigned char start, unsigned char end);
+
+}  // namespace zl::frames

@@ -83,11 +83,7 @@ void FrmForm::CmdConnect_Click() {
 
 void FrmForm::SendConnectFrame() {
   OutFrame = frames::Frame(Mk254_253, Mk246, frames::Byte(frames::kConnectData), Mk255);
-  try {
-    MS_COM.Output(OutFrame);
-  } catch (const SerialError& e) {
-    LinkLost(e.what());
-  }
+  WriteFrame();
 }
 
 void FrmForm::MS_COM_OnComm() {

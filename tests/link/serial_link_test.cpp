@@ -27,9 +27,9 @@ TEST_F(FindPorts, NoOpenablePortLeavesTheListEmptyAndConnectDisabled) {
   EXPECT_FALSE(form->CmdConnect.Enabled());
 }
 
-using ChoosePort = FormTest;
+using ChooseSerialPort = FormTest;
 
-TEST_F(ChoosePort, PortTwelveConfiguresTheLineAndEnablesConnect) {
+TEST_F(ChooseSerialPort, PortTwelveConfiguresTheLineAndEnablesConnect) {
   serial.openable = {12};
   Load();
   serial.calls.clear();
@@ -44,9 +44,9 @@ TEST_F(ChoosePort, PortTwelveConfiguresTheLineAndEnablesConnect) {
   EXPECT_FALSE(serial.PortOpen());
 }
 
-using Connect = FormTest;
+using LinkConnect = FormTest;
 
-TEST_F(Connect, ConnectDisconnectConnectSendsTheFrameTwice) {
+TEST_F(LinkConnect, ConnectDisconnectConnectSendsTheFrameTwice) {
   Connect(3);
   FrmForm& f = *form;
   EXPECT_EQ(serial.writes, std::vector<std::string>{kConnectFrame});
@@ -72,7 +72,7 @@ TEST_F(Connect, ConnectDisconnectConnectSendsTheFrameTwice) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(Connect, ReceivedTextReplacesTheLabelOnEachEvent) {
+TEST_F(LinkConnect, ReceivedTextReplacesTheLabelOnEachEvent) {
   Connect();
   serial.Receive("O");
   EXPECT_EQ(form->LabConnect.Caption(), "O");
@@ -83,7 +83,7 @@ TEST_F(Connect, ReceivedTextReplacesTheLabelOnEachEvent) {
   EXPECT_EQ(form->LabConnect.Caption(), "OK");
 }
 
-TEST_F(Connect, AnOpenThatFailsLeavesTheLinkClosedAndSaysWhy) {
+TEST_F(LinkConnect, AnOpenThatFailsLeavesTheLinkClosedAndSaysWhy) {
   Load();
   form->CmbCOM.Choose(1);  // COM 3
   serial.openable.erase(3);
@@ -99,7 +99,7 @@ TEST_F(Connect, AnOpenThatFailsLeavesTheLinkClosedAndSaysWhy) {
   EXPECT_NE(messages.shown[0].find("COM 3"), std::string::npos);
 }
 
-TEST_F(Connect, AConnectFrameThatCannotBeWrittenClosesTheLink) {
+TEST_F(LinkConnect, AConnectFrameThatCannotBeWrittenClosesTheLink) {
   Load();
   form->CmbCOM.Choose(0);
   serial.fail_writes = true;
@@ -111,7 +111,7 @@ TEST_F(Connect, AConnectFrameThatCannotBeWrittenClosesTheLink) {
   EXPECT_EQ(messages.shown.size(), 1u);
 }
 
-TEST_F(Connect, UnpluggingWhileOpenReturnsToTheClosedState) {
+TEST_F(LinkConnect, UnpluggingWhileOpenReturnsToTheClosedState) {
   Connect();
   serial.Receive("OK");
   serial.Unplug();

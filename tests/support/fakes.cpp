@@ -26,6 +26,7 @@ void FakeSerial::Output(const std::string& bytes) {
     open_ = false;
     throw SerialError(SerialError::Kind::Write, "write failed");
   }
+  if (on_write) on_write();
   writes.push_back(bytes);
 }
 

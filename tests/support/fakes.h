@@ -23,6 +23,8 @@ class FakeSerial : public SerialPort {
   bool fail_writes = false;
   // Runs when an open port is about to close; lets tests check the order of shutdown.
   std::function<void()> before_close;
+  // Runs as a frame is written.
+  std::function<void()> on_write;
   SerialError::Kind open_error = SerialError::Kind::NotFound;
 
   void SetCommPort(std::int16_t port) override;

@@ -45,6 +45,45 @@ class FormTest : public ::testing::Test {
 
   std::string Rows(const std::string& sql) const { return QueryRows(db_path, sql); }
 
+  // Connects and picks sign port `port` (1 to 3).
+  void ChoosePort(int port) {
+    if (form->CmdConnect.Caption() != "DISCONNECT") Connect();
+    form->CmbPORT.Choose(port - 1);
+    ASSERT_EQ(form->PortNo, port) << (messages.shown.empty() ? "" : messages.shown.back());
+  }
+
+  // Picks the catalogue entry at `index`.
+  void ChooseEffect(int index = 0) {
+    ASSERT_LT(index, form->CmbFunc.ListCount());
+    form->CmbFunc.Choose(index);
+  }
+
+  // The STT column of a port's list in list order, e.g. "1,2,3".
+  std::string Stts(int port) const {
+    std::string rows = Rows("SELECT STT FROM PORT" + std::to_string(port) + " ORDER BY STT");
+    for (char& c : rows)
+      if (c == '\n') c = ',';
+    if (!rows.empty()) rows.pop_back();
+    return rows;
+  }
+
+  // What the grid shows in its first column, e.g. "1,2,3".
+  std::string GridStts() const {
+    std::string out;
+    for (int r = 0; r < form->DataGrid.Rows(); ++r)
+      out += (r ? "," : "") + form->DataGrid.CellText(r, 0);
+    return out;
+  }
+
+  // Clicks grid row `row` as the operator would.
+  void ClickRow(int row) { form->DataGrid.ClickRow(row); }
+
+  // DEL, UP, DOWN enabled states as "DUN" letters: "D-N" = DEL and DOWN.
+  std::string EditButtons() const {
+    return std::string(form->CmdDEL.Enabled() ? "D" : "-") + (form->CmdUP.Enabled() ? "U" : "-") +
+           (form->CmdDOWN.Enabled() ? "N" : "-");
+  }
+
   QTemporaryDir dir_;
   std::string dir, db_path;
   FakeSerial serial;

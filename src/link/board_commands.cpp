@@ -1,0 +1,162 @@
+// SEND, TEST and Program: each builds one frame and writes it in one write.
+// A command that cannot send a correct frame sends nothing and stores
+// nothing, and says why.
+#include <optional>
+
+#include "app/frm_form.h"
+#include "entry/numbers.h"
+#include "link/frames.h"
+#include "platform/text.h"
+
+namespace zl {
+
+namespace {
+
+std::optional<unsigned char> AsByte(std::optional<std::int16_t> v) {
+  if (!v || *v < 0 || *v > 255) return std::nullopt;
+  return static_cast<unsigned char>(*v);
+}
+
+std::string Shown(const Value& v) { return v.IsNull() ? "empty" : "\"" + v.ToText() + "\""; }
+
+const char kNotSent[] = "; nothing was sent.";
+
+}  // namespace
+
+bool FrmForm::CanSend() {
+  if (!MS_COM.PortOpen()) {
+    Refuse(std::string("The serial port is not open: press CONNECT first") + kNotSent);
+    return false;
+  }
+  if (PortNo < 1 || PortNo > 3) {
+    Refuse(std::string("No sign port is chosen") + kNotSent);
+    return false;
+  }
+  return true;
+}
+
+bool FrmForm::WriteFrame() {
+  try {
+    MS_COM.Output(OutFrame);
+    return true;
+  } catch (const SerialError& e) {
+    LinkLost(e.what());
+    return false;
+  }
+}
+
+void FrmForm::CmdSEND_Click() {
+  if (!CanSend()) return;
+  if (MaxByte.empty()) {
+    Refuse("The capacity value \"" + Trim(TxtMaxport.Text()) +
+           "\" does not fit one byte (0 to 255)" + kNotSent);
+    return;
+  }
+  const std::string* ops[] = {&Mk252, &Mk251, &Mk250};
+  const std::string table = "PORT" + std::to_string(PortNo);
+  Recordset& rs = OpenRs("SELECT * FROM " + table + " ORDER BY STT");
+  if (rs.RecordCount() == 0) {
+    CloseRs();
+    Refuse("The list of " + table + " is empty" + kNotSent);
+    return;
+  }
+  const bool five = PortNo == 1 || PortNo == 2;
+  struct Sent {
+    int pos;
+    const char* name;
+  };
+  static const Sent kSent[] = {{1, "CodeFunc"}, {4, "Loop"}, {3, "Delay"}, {5, "TxtA"}, {6, "TxtB"}};
+  std::string records;
+  rs.MoveFirst();
+  do {
+    unsigned char b[5] = {};
+    for (int i = 0; i < (five ? 5 : 3); ++i) {
+      const Value v = rs.Field(kSent[i].pos);
+      const auto byte = AsByte(Int16Of(v));
+      if (!byte) {
+        const std::string stt = rs.Field(0).ToText();
+        CloseRs();
+        Refuse("Row " + (stt.empty() ? std::string("without STT") : "STT " + stt) + " of " +
+               table + ": " + kSent[i].name + " " + Shown(v) +
+               " does not fit one byte (0 to 255)" + kNotSent);
+        return;
+      }
+      b[i] = *byte;
+    }
+    records += frames::EffectRecord(five, b[0], b[1], b[2], b[3], b[4]);
+    rs.MoveNext();
+  } while (!rs.Eof());
+  CloseRs();
+
+  OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], MaxByte + records, Mk255);
+  WriteFrame();
+}
+
+void FrmForm::CmdTest_Click() {
+  if (!CanSend()) return;
+  if (MaxByte.empty()) {
+    Refuse("The capacity value \"" + Trim(TxtMaxport.Text()) +
+           "\" does not fit one byte (0 to 255)" + kNotSent);
+    return;
+  }
+  const auto code = AsByte(CurCode);
+  if (!code) {
+    Refuse("The effect " + (CurCode ? "code " + std::to_string(*CurCode) + " does not fit one byte"
+                                    : "\"" + Trim(CmbFunc.Text()) + "\" has no effect code") +
+           kNotSent);
+    return;
+  }
+  const bool five = PortNo == 1 || PortNo == 2;
+  struct Param {
+    const char* label;
+    const TextField& field;
+  };
+  const Param params[] = {{"Loop", TxtLoop}, {"Time", TxtDelay}, {"Start", TxtA}, {"End", TxtB}};
+  unsigned char b[4] = {};
+  for (int i = 0; i < (five ? 4 : 2); ++i) {
+    const auto byte = AsByte(ToInt16(params[i].field.Text()));
+    if (!byte) {
+      Refuse(std::string(params[i].label) + " \"" + Trim(params[i].field.Text()) +
+             "\" is not a number from 0 to 255" + kNotSent);
+      return;
+    }
+    b[i] = *byte;
+  }
+  const std::string* ops[] = {&Mk249, &Mk248, &Mk247};
+  OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1],
+                           MaxByte + frames::EffectRecord(five, *code, b[0], b[1], b[2], b[3]),
+                           Mk255);
+  WriteFrame();
+}
+
+void FrmForm::CmdMaxport_Click() {
+  if (!CanSend()) return;
+  const std::optional<std::int16_t> v = ToInt16(TxtMaxport.Text());
+  const auto byte = AsByte(v);
+  if (!byte) {
+    Refuse("The capacity value \"" + Trim(TxtMaxport.Text()) +
+           "\" is not a number from 0 to 255; nothing was sent or stored.");
+    return;
+  }
+  // The row is looked up before sending, so that the board never gets a
+  // value the file cannot keep.
+  Recordset& rs = OpenRs("SELECT * FROM MaxPort WHERE Port=" + std::to_string(PortNo));
+  if (rs.RecordCount() == 0) {
+    CloseRs();
+    Refuse("Data.mdb has no capacity row for sign port " + std::to_string(PortNo) +
+           "; nothing was sent or stored.");
+    return;
+  }
+  const std::string* ops[] = {&Mk245, &Mk244, &Mk243};
+  OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], frames::Byte(*byte), Mk255);
+  if (!WriteFrame()) {
+    CloseRs();
+    return;
+  }
+  rs.MoveFirst();
+  rs.SetField(1, *v);
+  rs.UpdateBatch();
+  CloseRs();
+}
+
+}  // namespace zl
