@@ -1,0 +1,33 @@
+// Internal to the Qt serial control: which device a port number stands for,
+// and what an open failure tells the user. Kept free of Qt so it can be
+// tested with made-up device lists.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "serial.h"
+
+namespace zl::serial {
+
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 20;
+
+// `links`: port number -> device path of each COMn entry; `devices`: the
+// serial devices the system lists, in any order. Links keep their numbers;
+// the free numbers go in ascending order to the devices no link names,
+// sorted by path (digit runs compared as numbers, so ttyS2 before ttyS10).
+std::map<int, std::string> MapPorts(const std::map<int, std::string>& links,
+                                    std::vector<std::string> devices);
+
+// Why an open failed, as far as the system said.
+enum class OpenCause { NotFound, PermissionDenied, Busy, Other };
+
+// The error to throw for a failed open of port `port` on `device`. `group` is
+// the group owning the device ("" when unknown); `detail` is the system's own
+// message, used for causes that need it.
+SerialError OpenFailure(int port, const std::string& device, OpenCause cause,
+                        const std::string& group, const std::string& detail);
+
+}  // namespace zl::serial

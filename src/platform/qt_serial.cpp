@@ -1,0 +1,422 @@
+#include "qt_serial.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QString>
+#include <QThread>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "port_map.h"
+
+#ifndef _WIN32
+#include <grp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace zl {
+
+namespace {
+
+using Kind = SerialError::Kind;
+using serial::OpenCause;
+
+struct LineSettings {
+  qint32 baud = 9600;
+  QSerialPort::Parity parity = QSerialPort::NoParity;
+  QSerialPort::DataBits data_bits = QSerialPort::Data8;
+  QSerialPort::StopBits stop_bits = QSerialPort::OneStop;
+};
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Trimmed(const std::string& s) {
+  const auto b = s.find_first_not_of(" \t");
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
+}
+
+// "19200,N,8,1": baud, parity letter, data bits, stop bits.
+LineSettings ParseSettings(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const auto comma = text.find(',', start);
+    parts.push_back(Trimmed(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  const auto bad = [&text](const std::string& why) {
+    return SerialError(Kind::Other, "invalid serial settings \"" + text + "\": " + why);
+  };
+  if (parts.size() != 4) throw bad("expected baud,parity,data bits,stop bits");
+
+  LineSettings s;
+  const std::string& baud = parts[0];
+  if (baud.empty() || baud.size() > 9 || baud.find_first_not_of("0123456789") != std::string::npos ||
+      std::stol(baud) <= 0)
+    throw bad("the baud rate must be a positive number");
+  s.baud = static_cast<qint32>(std::stol(baud));
+
+  if (parts[1].size() != 1) throw bad("the parity must be one of N, E, O, M, S");
+  switch (std::toupper(static_cast<unsigned char>(parts[1][0]))) {
+    case 'N': s.parity = QSerialPort::NoParity; break;
+    case 'E': s.parity = QSerialPort::EvenParity; break;
+    case 'O': s.parity = QSerialPort::OddParity; break;
+    case 'M': s.parity = QSerialPort::MarkParity; break;
+    case 'S': s.parity = QSerialPort::SpaceParity; break;
+    default: throw bad("the parity must be one of N, E, O, M, S");
+  }
+
+  if (parts[2] == "5") s.data_bits = QSerialPort::Data5;
+  else if (parts[2] == "6") s.data_bits = QSerialPort::Data6;
+  else if (parts[2] == "7") s.data_bits = QSerialPort::Data7;
+  else if (parts[2] == "8") s.data_bits = QSerialPort::Data8;
+  else throw bad("the data bits must be 5 to 8");
+
+  if (parts[3] == "1") s.stop_bits = QSerialPort::OneStop;
+  else if (parts[3] == "1.5") s.stop_bits = QSerialPort::OneAndHalfStop;
+  else if (parts[3] == "2") s.stop_bits = QSerialPort::TwoStop;
+  else throw bad("the stop bits must be 1, 1.5 or 2");
+  return s;
+}
+
+OpenCause ClassifyOpenError(QSerialPort::SerialPortError error, const std::string& message) {
+  const std::string m = Lower(message);
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+      return OpenCause::NotFound;
+    case QSerialPort::PermissionError:
+      // Qt reports a lock file held by someone else, and EBUSY from the
+      // exclusive-use ioctl, as permission errors too.
+      if (m.find("locking") != std::string::npos || m.find("busy") != std::string::npos ||
+          m.find("already open") != std::string::npos)
+        return OpenCause::Busy;
+      if (m.find("permission denied") != std::string::npos || m.find("not permitted") != std::string::npos)
+        return OpenCause::PermissionDenied;
+      return OpenCause::Other;
+    case QSerialPort::OpenError:
+      return m.find("already open") != std::string::npos ? OpenCause::Busy : OpenCause::Other;
+    default:
+      return OpenCause::Other;
+  }
+}
+
+std::string OwningGroup(const std::string& device) {
+#ifdef _WIN32
+  (void)device;
+  return {};
+#else
+  struct stat st {};
+  if (::stat(device.c_str(), &st) != 0) return {};
+  const struct group* g = ::getgrgid(st.st_gid);
+  return g && g->gr_name ? std::string(g->gr_name) : std::string();
+#endif
+}
+
+#ifndef _WIN32
+// The COMn entries of `dir`, each with the device it names. A dangling link
+// keeps its target so that opening it reports which device is missing.
+std::map<int, std::string> ReadLinks(const std::string& dir) {
+  std::map<int, std::string> links;
+  if (dir.empty()) return links;
+  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) {
+    const QFileInfo entry(QString::fromStdString(dir) + "/COM" + QString::number(n));
+    if (entry.exists()) links[n] = entry.canonicalFilePath().toStdString();
+    else if (entry.isSymLink()) links[n] = entry.symLinkTarget().toStdString();
+  }
+  return links;
+}
+#endif
+
+std::map<int, std::string> CurrentPortMap(const std::string& link_dir) {
+  std::map<int, std::string> map;
+#ifdef _WIN32
+  (void)link_dir;
+  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) map[n] = "COM" + std::to_string(n);
+#else
+  std::vector<std::string> devices;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+    devices.push_back(QFileInfo(info.systemLocation()).canonicalFilePath().toStdString());
+  map = serial::MapPorts(ReadLinks(link_dir), std::move(devices));
+#endif
+  return map;
+}
+
+class QtSerialPort final : public SerialPort {
+ public:
+  explicit QtSerialPort(std::string link_dir) : link_dir_(std::move(link_dir)) {
+    ApplySettings();
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { OnReadyRead(); });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError e) { OnError(e); });
+  }
+
+  ~QtSerialPort() override {
+    QObject::disconnect(&port_, nullptr, nullptr, nullptr);
+    if (port_.isOpen()) port_.close();
+  }
+
+  void SetCommPort(std::int16_t port) override {
+    if (port_.isOpen())
+      throw SerialError(Kind::Other, "cannot change the port number while COM" + std::to_string(port_number_) +
+                                         " is open");
+    port_number_ = port;
+  }
+  std::int16_t CommPort() const override { return port_number_; }
+
+  void SetSettings(const std::string& text) override {
+    const LineSettings parsed = ParseSettings(text);
+    const LineSettings old = settings_;
+    settings_ = parsed;
+    if (!ApplySettings()) {
+      const std::string why = port_.errorString().toStdString();
+      settings_ = old;
+      ApplySettings();
+      throw SerialError(Kind::Other, "COM" + std::to_string(port_number_) + ": cannot use the settings \"" + text +
+                                         "\": " + why);
+    }
+  }
+
+  // The classic buffers are the system's here; the sizes are kept only.
+  void SetInBufferSize(std::int16_t size) override { in_buffer_size_ = size; }
+  void SetOutBufferSize(std::int16_t size) override { out_buffer_size_ = size; }
+  void SetInputLen(std::int16_t len) override { input_len_ = len; }
+  void SetInputMode(std::int32_t mode) override { input_mode_ = mode; }
+  void SetRThreshold(std::int16_t threshold) override { r_threshold_ = threshold; }
+  void SetSThreshold(std::int16_t threshold) override { s_threshold_ = threshold; }
+  void SetOutBufferCount(std::int16_t count) override {
+    if (count == 0 && port_.isOpen()) port_.clear(QSerialPort::Output);
+  }
+
+  void SetPortOpen(bool open) override {
+    if (open) Open();
+    else Close();
+  }
+  bool PortOpen() const override { return port_.isOpen() && !failure_; }
+
+  void Output(const std::string& bytes) override {
+    if (failure_) {
+      // Lost before the deferred report ran: report it here, once.
+      const std::string why = *failure_;
+      Shut();
+      throw SerialError(Kind::Write, why);
+    }
+    if (!port_.isOpen()) throw SerialError(Kind::Closed, "the serial port is not open");
+    if (bytes.empty()) return;
+
+    busy_ = true;
+    const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const qint64 queued = port_.write(data);
+    QDeadlineTimer deadline(TransferMs(bytes.size()) + 3000);
+    bool timed_out = false;
+    if (queued == data.size()) {
+      while (port_.bytesToWrite() > 0 && !failure_) {
+        if (deadline.hasExpired()) {
+          timed_out = true;
+          break;
+        }
+        port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+      }
+    }
+    busy_ = false;
+
+    if (queued != data.size() || failure_ || timed_out) {
+      std::string why = failure_ ? *failure_
+                        : timed_out ? "the device did not take the data in time"
+                                    : port_.errorString().toStdString();
+      why = Name() + ": writing to " + open_device_ + " failed: " + why;
+      Shut();
+      throw SerialError(Kind::Write, why);
+    }
+    FlushDeferredReceive();
+  }
+
+  std::string Input() override {
+    if (!port_.isOpen()) throw SerialError(Kind::Closed, "the serial port is not open");
+    const QByteArray data = input_len_ > 0 ? port_.read(input_len_) : port_.readAll();
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+  }
+
+  std::int16_t CommEvent() const override { return comm_event_; }
+
+  std::string DevicePath(std::int16_t port) const override {
+    const auto map = CurrentPortMap(link_dir_);
+    const auto it = map.find(port);
+    return it == map.end() ? std::string() : it->second;
+  }
+
+ private:
+  std::string Name() const { return "COM" + std::to_string(port_number_); }
+
+  // Milliseconds the line needs for `bytes` at the current settings.
+  qint64 TransferMs(std::size_t bytes) const {
+    const int bits = 1 + settings_.data_bits + (settings_.parity == QSerialPort::NoParity ? 0 : 1) +
+                     (settings_.stop_bits == QSerialPort::OneStop ? 1 : 2);
+    return static_cast<qint64>(bytes) * bits * 1000 / std::max<qint32>(1, settings_.baud);
+  }
+
+  // While closed Qt only stores these and applies them on open.
+  bool ApplySettings() {
+    return port_.setBaudRate(settings_.baud) && port_.setParity(settings_.parity) &&
+           port_.setDataBits(settings_.data_bits) && port_.setStopBits(settings_.stop_bits);
+  }
+
+  void Open() {
+    if (failure_) Shut();
+    if (port_.isOpen()) throw SerialError(Kind::Busy, Name() + " is already open");
+    const auto map = CurrentPortMap(link_dir_);
+    const auto it = map.find(port_number_);
+    if (it == map.end()) throw serial::OpenFailure(port_number_, "", OpenCause::NotFound, "", "");
+    const std::string device = it->second;
+
+    port_.setPortName(QString::fromStdString(device));
+    ApplySettings();
+    if (!port_.open(QIODevice::ReadWrite)) {
+      const QSerialPort::SerialPortError error = port_.error();
+      const std::string detail = port_.errorString().toStdString();
+      if (port_.isOpen()) port_.close();
+      const OpenCause cause = ClassifyOpenError(error, detail);
+      throw serial::OpenFailure(port_number_, device, cause,
+                                cause == OpenCause::PermissionDenied ? OwningGroup(device) : "", detail);
+    }
+    open_device_ = device;
+    failure_.reset();
+    receive_pending_ = false;
+    // Qt keeps whatever the driver had buffered; the board's answers start
+    // with this opening.
+    port_.clear(QSerialPort::Input);
+  }
+
+  void Close() {
+    if (!port_.isOpen()) return;
+    if (!failure_) Drain();
+    Shut();
+  }
+
+  // Waits, bounded, until the written bytes have left Qt and the driver.
+  void Drain() {
+    busy_ = true;
+    QDeadlineTimer deadline(TransferMs(static_cast<std::size_t>(port_.bytesToWrite())) + 3000);
+    while (port_.bytesToWrite() > 0 && !failure_ && !deadline.hasExpired())
+      port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+#ifndef _WIN32
+    // tcdrain() may block for good on a stuck line; poll the queue instead.
+    const int fd = static_cast<int>(port_.handle());
+    int pending = 0;
+    QDeadlineTimer line_deadline(TransferMs(4096) + 2000);
+    while (!failure_ && fd >= 0 && ::ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0 &&
+           !line_deadline.hasExpired())
+      QThread::msleep(5);
+#endif
+    busy_ = false;
+  }
+
+  // Closes without waiting; forgets a failure nobody was told about yet.
+  void Shut() {
+    failure_.reset();
+    receive_pending_ = false;
+    if (port_.isOpen()) port_.close();
+  }
+
+  void OnReadyRead() {
+    if (busy_) {
+      // Qt reads while it waits for a write; the window must not see the
+      // answer in the middle of sending.
+      receive_pending_ = true;
+      return;
+    }
+    RaiseReceive();
+  }
+
+  void FlushDeferredReceive() {
+    if (!receive_pending_) return;
+    receive_pending_ = false;
+    QMetaObject::invokeMethod(&port_, [this] { RaiseReceive(); }, Qt::QueuedConnection);
+  }
+
+  void RaiseReceive() {
+    if (!PortOpen() || r_threshold_ <= 0 || port_.bytesAvailable() < r_threshold_) return;
+    comm_event_ = kComEvReceive;
+    if (!OnComm) return;
+    try {
+      OnComm();
+    } catch (...) {
+      // Nothing may leave through Qt's event dispatch.
+    }
+  }
+
+  bool DeviceGone() const {
+#ifdef _WIN32
+    return false;
+#else
+    const int fd = static_cast<int>(port_.handle());
+    if (fd < 0) return true;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return true;
+    return ::access(open_device_.c_str(), F_OK) != 0;
+#endif
+  }
+
+  void OnError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError || failure_ || !port_.isOpen()) return;
+    bool fatal = error == QSerialPort::ResourceError;
+    if (error == QSerialPort::ReadError) fatal = DeviceGone();
+    if (error == QSerialPort::WriteError) fatal = busy_ || DeviceGone();
+    if (!fatal) return;
+    failure_ = Name() + ": the device " + open_device_ + " is gone (" + port_.errorString().toStdString() + ")";
+    // Qt is still inside its own notifier here and goes on using the port;
+    // close from the event loop. A blocking call in progress reports it.
+    if (!busy_) QMetaObject::invokeMethod(&port_, [this] { ReportLost(); }, Qt::QueuedConnection);
+  }
+
+  void ReportLost() {
+    if (!failure_) return;  // already reported by a write, or closed
+    const std::string why = *failure_;
+    Shut();
+    if (!OnLost) return;
+    try {
+      OnLost(why);
+    } catch (...) {
+    }
+  }
+
+  const std::string link_dir_;
+  QSerialPort port_;
+  std::int16_t port_number_ = 1;
+  LineSettings settings_;
+  std::string open_device_;
+  std::int16_t in_buffer_size_ = 1024;
+  std::int16_t out_buffer_size_ = 512;
+  std::int16_t input_len_ = 0;
+  std::int32_t input_mode_ = 0;
+  std::int16_t r_threshold_ = 0;
+  std::int16_t s_threshold_ = 0;
+  std::int16_t comm_event_ = 0;
+  bool busy_ = false;             // inside a blocking write or drain
+  bool receive_pending_ = false;  // data came in while busy_
+  std::optional<std::string> failure_;  // the device went away
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> MakeQtSerialPort(const std::string& link_dir) {
+  return std::make_unique<QtSerialPort>(link_dir);
+}
+
+}  // namespace zl
