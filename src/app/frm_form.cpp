@@ -106,6 +106,7 @@ void FrmForm::Form_Load() {
   if (AppDir.empty() || AppDir.back() != kDirSep) AppDir += kDirSep;
   DbFile = Trim(AppDir) + "Data.mdb";
 
+  if (auto note = Conn.ConvertForeign(Trim(DbFile))) messages_.Show(*note);
   Conn.Open(Trim(DbFile));
 
   FindPorts();

@@ -21,11 +21,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
 
 #include "cp1252.h"
+#include "jet_import.h"
 
 namespace zl {
 
@@ -41,6 +43,7 @@ constexpr int kClosed = 3704;
 constexpr int kAlreadyOpen = 3705;
 constexpr int kRowGone = -2147217864;
 constexpr int kNotADatabase = 26;  // SQLITE_NOTADB
+constexpr int kFileExists = 3012;
 
 const char kRowidName[] = "zl_rowid__";
 
@@ -435,6 +438,13 @@ class SqliteDatabase : public Database {
  public:
   ~SqliteDatabase() override { Close(); }
 
+  std::optional<std::string> ConvertForeign(const std::string& path) override {
+    if (!IsJetFile(path)) return std::nullopt;
+    const std::string kept = ConvertJetDatabase(path);
+    return "Data.mdb was an Access file and has been converted for this program. The original is kept as " +
+           kept + ".";
+  }
+
   void Open(const std::string& path) override {
     if (IsOpen()) throw DbError(kAlreadyOpen, "Operation is not allowed when the object is open.");
     const QFileInfo info(QString::fromStdString(path));
@@ -550,15 +560,11 @@ void RemoveTemp(const QString& tmp) {
   QFile::remove(tmp + QStringLiteral("-journal"));
 }
 
-}  // namespace
-
-std::unique_ptr<Database> MakeSqliteDatabase() { return std::make_unique<SqliteDatabase>(); }
-
-void CreateDatabaseFromScript(const std::string& path, const std::string& script) {
-  const QString target = QString::fromStdString(path);
-  const QString tmp = target + QStringLiteral(".tmp-") + QString::number(QCoreApplication::applicationPid());
+// Writes a new database into `tmp` with `fill` and syncs it to disk, so that
+// it may then be renamed into place. Leaves nothing behind on failure.
+void WriteTempDatabase(const QString& tmp, const std::function<std::optional<DbError>(QSqlDatabase&)>& fill) {
   RemoveTemp(tmp);
-  const QString name = NextConnectionName("zl-makedb");
+  const QString name = NextConnectionName("zl-write");
   std::optional<DbError> error;
   {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -567,16 +573,11 @@ void CreateDatabaseFromScript(const std::string& path, const std::string& script
       error = ErrorOf(db.lastError());
     } else {
       // The file only counts once renamed; it is synced once, below.
-      QStringList statements = SplitScript(QString::fromStdString(script));
-      statements.prepend(QStringLiteral("PRAGMA journal_mode=MEMORY"));
-      statements.prepend(QStringLiteral("PRAGMA synchronous=OFF"));
-      for (const QString& s : statements) {
+      for (const char* pragma : {"PRAGMA synchronous=OFF", "PRAGMA journal_mode=MEMORY"}) {
         QSqlQuery q(db);
-        if (!q.exec(s)) {
-          error = ErrorOf(q.lastError());
-          break;
-        }
+        q.exec(QLatin1String(pragma));
       }
+      error = fill(db);
       db.close();
     }
   }
@@ -586,13 +587,118 @@ void CreateDatabaseFromScript(const std::string& path, const std::string& script
     const int fd = ::open(tmp_path.constData(), O_RDONLY);
     if (fd < 0 || ::fsync(fd) != 0) error = DbError(1, "cannot write " + tmp.toStdString() + ": " + std::strerror(errno));
     if (fd >= 0) ::close(fd);
-    if (!error && std::rename(tmp_path.constData(), QFile::encodeName(target).constData()) != 0)
-      error = DbError(1, "cannot rename " + tmp.toStdString() + " to " + path + ": " + std::strerror(errno));
   }
   if (error) {
     RemoveTemp(tmp);
     throw *error;
   }
+}
+
+QString TempNameFor(const QString& target) {
+  return target + QStringLiteral(".tmp-") + QString::number(QCoreApplication::applicationPid());
+}
+
+std::optional<DbError> Exec(QSqlDatabase& db, const QString& sql) {
+  QSqlQuery q(db);
+  if (!q.exec(sql)) return ErrorOf(q.lastError());
+  return std::nullopt;
+}
+
+// The Jet file's rows, as read, into a new database, in one transaction.
+std::optional<DbError> FillFromJet(QSqlDatabase& db, const std::vector<TableRows>& tables) {
+  if (!db.transaction()) return ErrorOf(db.lastError());
+  auto fail = [&](DbError e) {
+    db.rollback();
+    return std::optional<DbError>(std::move(e));
+  };
+  for (const TableRows& t : tables) {
+    QStringList columns;
+    QStringList marks;
+    for (const FieldLayout& f : t.layout->fields) {
+      columns << QString::fromLatin1(f.name) +
+                     (f.kind == FieldKind::Text ? QStringLiteral(" TEXT") : QStringLiteral(" INTEGER"));
+      marks << QStringLiteral("?");
+    }
+    const QString table = Quote(t.layout->name);
+    if (auto e = Exec(db, QStringLiteral("CREATE TABLE %1 (%2)").arg(table, columns.join(QStringLiteral(", ")))))
+      return fail(*e);
+    QSqlQuery q(db);
+    if (!q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QStringLiteral(", ")))))
+      return fail(ErrorOf(q.lastError()));
+    for (const auto& row : t.rows) {
+      for (int i = 0; i < static_cast<int>(row.size()); ++i) {
+        const Value& v = row[i];
+        // Texts arrive as UTF-8 already: stored as read, nothing mapped.
+        if (v.IsNull()) q.bindValue(i, QVariant(QMetaType(QMetaType::QString)));
+        else if (v.IsNumber()) q.bindValue(i, static_cast<qlonglong>(v.Number()));
+        else q.bindValue(i, QString::fromStdString(v.Str()));
+      }
+      if (!q.exec()) return fail(ErrorOf(q.lastError()));
+    }
+  }
+  if (!db.commit()) return fail(ErrorOf(db.lastError()));
+  return std::nullopt;
+}
+
+DbError SystemError(const std::string& what) { return DbError(1, what + ": " + std::strerror(errno)); }
+
+}  // namespace
+
+std::unique_ptr<Database> MakeSqliteDatabase() { return std::make_unique<SqliteDatabase>(); }
+
+void CreateDatabaseFromScript(const std::string& path, const std::string& script) {
+  const QString target = QString::fromStdString(path);
+  const QString tmp = TempNameFor(target);
+  WriteTempDatabase(tmp, [&](QSqlDatabase& db) -> std::optional<DbError> {
+    for (const QString& s : SplitScript(QString::fromStdString(script)))
+      if (auto e = Exec(db, s)) return e;
+    return std::nullopt;
+  });
+  if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(target).constData()) != 0) {
+    const DbError e = SystemError("cannot rename " + tmp.toStdString() + " to " + path);
+    RemoveTemp(tmp);
+    throw e;
+  }
+}
+
+std::string ConvertJetDatabase(const std::string& path) {
+  // Everything is read and checked before anything is written.
+  std::vector<TableRows> tables;
+  try {
+    tables = ReadJetTables(path);
+  } catch (const DbError& e) {
+    throw DbError(e.Number(), path + " is an Access file that cannot be converted, and was left as it is: " +
+                                  e.what());
+  }
+
+  const QString target = QString::fromStdString(path);
+  const QString kept = QFileInfo(target).absoluteDir().filePath(QStringLiteral("Data.access.mdb"));
+  const QByteArray target_name = QFile::encodeName(target);
+  const QByteArray kept_name = QFile::encodeName(kept);
+  if (QFileInfo::exists(kept))
+    throw DbError(kFileExists, kept.toStdString() + " already exists; move it away so that " + path +
+                                   " can be converted and its original kept there.");
+  const QString tmp = TempNameFor(target);
+  WriteTempDatabase(tmp, [&](QSqlDatabase& db) { return FillFromJet(db, tables); });
+
+  // A second name for the original, then the new file over the first: the
+  // file name never stands empty, and the original's bytes are never copied.
+  // Where the file system has no links, two renames do the same.
+  const QByteArray tmp_name = QFile::encodeName(tmp);
+  bool linked = ::link(target_name.constData(), kept_name.constData()) == 0;
+  if (!linked && (errno == EEXIST || std::rename(target_name.constData(), kept_name.constData()) != 0)) {
+    const DbError e = SystemError("cannot keep the original as " + kept.toStdString());
+    RemoveTemp(tmp);
+    throw e;
+  }
+  if (std::rename(tmp_name.constData(), target_name.constData()) != 0) {
+    const DbError e = SystemError("cannot rename " + tmp.toStdString() + " to " + path);
+    if (linked) ::unlink(kept_name.constData());
+    else std::rename(kept_name.constData(), target_name.constData());
+    RemoveTemp(tmp);
+    throw e;
+  }
+  return kept.toStdString();
 }
 
 }  // namespace zl

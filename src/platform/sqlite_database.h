@@ -18,4 +18,11 @@ std::unique_ptr<Database> MakeSqliteDatabase();
 // Throws DbError.
 void CreateDatabaseFromScript(const std::string& path, const std::string& script);
 
+// Converts the Access file `path` into a database of this store: reads and
+// checks all of it, writes the new file beside it, then keeps the original
+// as "Data.access.mdb" in the same directory and puts the new file in its
+// place. Returns where the original is kept. Throws DbError, and then has
+// changed nothing.
+std::string ConvertJetDatabase(const std::string& path);
+
 }  // namespace zl

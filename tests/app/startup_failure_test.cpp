@@ -105,5 +105,31 @@ TEST_F(StartupFailure, AGoodDatabaseStartsAndEndsForWantOfADisplay) {
   EXPECT_EQ(ReadDb(), before);
 }
 
+TEST_F(StartupFailure, AnAccessFileIsConvertedOnceOrRefusedUntouched) {
+  QFile fixture(ZL_FIXTURES_DIR "/jet4/Data-vendor.mdb");
+  ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+  const QByteArray jet = fixture.readAll();
+  const QString kept = dir_.filePath("Data.access.mdb");
+
+  WriteDb(jet.left(jet.size() / 2));
+  ExpectRefused("Access file");
+  EXPECT_EQ(ReadDb(), jet.left(jet.size() / 2));
+  EXPECT_FALSE(QFile::exists(kept));
+
+  WriteDb(jet);
+  Run r = Start();
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.code, 2) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("converted")) << r.err.toStdString();
+  QFile original(kept);
+  ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+  EXPECT_EQ(original.readAll(), jet);
+  EXPECT_TRUE(ReadDb().startsWith("SQLite format 3"));
+
+  r = Start();
+  EXPECT_EQ(r.code, 2) << r.err.toStdString();
+  EXPECT_FALSE(r.err.contains("converted")) << r.err.toStdString();
+}
+
 }  // namespace
 }  // namespace zl::test
