@@ -111,6 +111,15 @@ class Decoder {
     junk_.clear();
   }
 
+  // At the end of input a held FE that no FD followed is junk too.
+  void endOfInput() {
+    if (state_ == SawFE) {
+      junk_.push_back(0xFE);
+      state_ = Hunt;
+    }
+    flushJunk();
+  }
+
   bool inFrame() const { return state_ != Hunt && state_ != SawFE; }
   const Bytes& partial() const { return raw_; }
 
@@ -303,7 +312,7 @@ int main(int argc, char** argv) {
     for (ssize_t i = 0; i < n && (maxFrames < 0 || frames < maxFrames); ++i) dec.feed(buf[i]);
   }
 
-  dec.flushJunk();
+  dec.endOfInput();
   if (dec.inFrame()) say("INCOMPLETE " + hex(dec.partial()));
   if (hungUp) {
     close(master);
