@@ -1,4 +1,5 @@
 // The Qt view driven through its real widgets, as the operator drives them.
+// The whole window through the view is in tests/app/window_test.cpp.
 #include "platform/qt_view.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFontInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -21,6 +21,7 @@
 #include <QWheelEvent>
 
 #include <cctype>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,45 +32,46 @@
 namespace zl {
 namespace {
 
-// Rows in memory, enough of a recordset for a bound grid.
+// Rows in memory, as far as a bound grid reads them; the grid calls none of
+// the other members.
 class FakeRecordset : public Recordset {
  public:
-  std::vector<std::string> names;
   std::vector<std::vector<Value>> rows;
   int pos = 0;
 
   bool IsOpen() const override { return true; }
-  void Close() override {}
   int RecordCount() const override { return static_cast<int>(rows.size()); }
-  int FieldCount() const override { return static_cast<int>(names.size()); }
-  std::string FieldName(int p) const override { return names.at(p); }
   int FieldIndex(const std::string& name) const override {
-    for (std::size_t i = 0; i < names.size(); ++i)
-      if (names[i] == name) return static_cast<int>(i);
+    if (name == "STT") return 0;
+    if (name == "NameFunc") return 1;
     throw DbError(3265, "Item not found in this collection.");
   }
-  void MoveFirst() override { SetPosition(0); }
-  void MoveNext() override { SetPosition(pos + 1); }
-  bool Eof() const override { return pos >= RecordCount(); }
-  bool Bof() const override { return pos < 0; }
-  int Position() const override { return rows.empty() ? -1 : pos; }
+  int Position() const override { return pos; }
   void SetPosition(int row) override {
     pos = row;
     NotifyChanged();
   }
-  Value Field(int p) const override { return rows.at(pos).at(p); }
   Value FieldAt(int row, int p) const override { return rows.at(row).at(p); }
-  void SetField(int p, const Value& v) override { rows.at(pos).at(p) = v; }
-  void AddNew() override {
-    rows.emplace_back(names.size());
-    pos = RecordCount() - 1;
-  }
-  void Update() override { NotifyChanged(); }
+
+  void Close() override {}
+  int FieldCount() const override { return 2; }
+  std::string FieldName(int) const override { return {}; }
+  void MoveFirst() override {}
+  void MoveNext() override {}
+  bool Eof() const override { return false; }
+  bool Bof() const override { return false; }
+  Value Field(int) const override { return {}; }
+  void SetField(int, const Value&) override {}
+  void AddNew() override {}
+  void Update() override {}
   void UpdateBatch() override {}
   void Delete() override {}
-  void Requery() override { SetPosition(0); }
+  void Requery() override {}
 };
 
+using Log = std::vector<std::string>;
+
+// A small window of every kind of control, shown and holding the keyboard.
 class QtViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -77,11 +79,7 @@ class QtViewTest : public ::testing::Test {
     old_dir_ = QDir::currentPath();
     QDir::setCurrent(dir_.path());
 
-    w.title = "Nap phan men cho Zentrel V2.0";
     w.geometry = {0, 0, 15360, 8850};
-    w.client_width = 15240;
-    w.client_height = 8040;
-
     // Created in an order other than the tab order.
     Place(frame, nullptr, {120, 120, 9000, 6000}, 16);
     Place(txt1, &frame, {120, 120, 975, 495}, 1);
@@ -90,34 +88,25 @@ class QtViewTest : public ::testing::Test {
     Place(cmd, &frame, {4680, 120, 1335, 495}, 3);
     Place(lab, &frame, {6120, 120, 1575, 375}, 5);
     Place(grid, &frame, {120, 840, 6000, 3000}, 4);
-    line.container = &frame;
+    Place(line, &frame, {}, -1);
     line.x1 = 120, line.y1 = 720, line.x2 = 6000, line.y2 = 720;
-    line.fore = {192, 192, 192};
-    w.controls.push_back(&line);
 
     cmd.font.bold = true;
     cmd.fore = {0, 0, 192};
-    cmd.SetCaption("ADD");
     lab.SetCaption(Codes("Kieåu hieäu öùng"));
-    cmb.AddItem("alpha");
-    cmb.AddItem("beta", "the second");
-    cmb.AddItem("gamma");
+    for (const char* item : {"alpha", "beta", "gamma"}) cmb.AddItem(item);
     cmb.SetText("alpha");
-    txt1.SetText("?");
     txt2.SetText("?");
 
     for (Control* c : w.controls) {
       if (!c->Focusable()) continue;
-      const std::string name = c->Name();
-      c->GotFocus = [this, name] { log.push_back(name + ".GotFocus"); };
-      c->LostFocus = [this, name] { log.push_back(name + ".LostFocus"); };
+      c->GotFocus = Logs(c->Name() + ".GotFocus");
+      c->LostFocus = Logs(c->Name() + ".LostFocus");
     }
-    // Fields take digits only, as the window's do.
-    KeyHandler digits_only = [](std::int16_t& k) {
+    // Digits only, as the window's fields.
+    txt1.KeyPress = [](std::int16_t& k) {
       if (k < 256 && std::isalpha(k)) k = 0;
     };
-    txt1.KeyPress = digits_only;
-    txt2.KeyPress = digits_only;
     txt1.Change = [this] { log.push_back("Txt1.Change=" + txt1.Text()); };
     // The window's usual select-all on entering a field.
     txt2.GotFocus = [this] {
@@ -130,22 +119,27 @@ class QtViewTest : public ::testing::Test {
       k = 0;
     };
     cmb.Click = [this] { log.push_back("Cmb.Click=" + cmb.Text()); };
-    cmd.Click = [this] { log.push_back("Cmd.Click"); };
+    cmd.Click = Logs("Cmd.Click");
 
-    rs.names = {"STT", "NameFunc"};
-    for (int i = 1; i <= 4; ++i) rs.rows.push_back({Value(i), Value(Codes("Nhaáp nhaùy ") + char('0' + i))});
+    for (int i = 1; i <= 4; ++i) rs.rows.push_back({i, Codes("Nhaáp nhaùy ") + char('0' + i)});
     grid.columns = {{"STT", "STT", 735}, {Codes("Kieåu hieäu öùng"), "NameFunc", 3000}};
     grid.SetDataSource(&rs);
     grid.Click = [this] { log.push_back("Grid.Click@" + std::to_string(grid.Row())); };
 
-    file.items = {&mnu_new, &mnu_sep, &mnu_exit};
+    file.items = {&mnu_new, &mnu_exit};
     w.menus = {&file};
-    mnu_new.Click = [this] { log.push_back("MnuNew.Click"); };
-    mnu_exit.Click = [this] { log.push_back("MnuExit.Click"); };
+    mnu_new.Click = Logs("MnuNew.Click");
+    mnu_exit.Click = Logs("MnuExit.Click");
     w.Unload = [this](bool& cancel) {
       log.push_back("Unload");
       cancel = cancel_unload;
     };
+
+    view = std::make_unique<QtView>(w);
+    view->Show();
+    QApplication::setActiveWindow(Top());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Top()));
+    log.clear();
   }
 
   void TearDown() override {
@@ -154,9 +148,10 @@ class QtViewTest : public ::testing::Test {
   }
 
   // Latin-1 source text to its 8-bit codes.
-  static std::string Codes(const QString& latin1) {
-    const QByteArray b = latin1.toLatin1();
-    return std::string(b.constData(), b.size());
+  static std::string Codes(const QString& latin1) { return latin1.toLatin1().toStdString(); }
+
+  std::function<void()> Logs(const std::string& event) {
+    return [this, event] { log.push_back(event); };
   }
 
   void Place(Control& c, Control* container, Rect place, int tab) {
@@ -165,15 +160,6 @@ class QtViewTest : public ::testing::Test {
     c.tab_index = tab;
     c.AttachFocus(&w.focus);
     w.controls.push_back(&c);
-  }
-
-  // Builds and shows the view, and waits until it has the keyboard.
-  void Show() {
-    view = std::make_unique<QtView>(w);
-    view->Show();
-    QApplication::setActiveWindow(Top());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Top()));
-    log.clear();
   }
 
   QMainWindow* Top() const { return static_cast<QMainWindow*>(view->TopLevel()); }
@@ -186,7 +172,6 @@ class QtViewTest : public ::testing::Test {
   QLineEdit* Edit(const char* name) const { return Widget<QLineEdit>(name); }
   QComboBox* Box() const { return Widget<QComboBox>("Cmb"); }
   QTableView* Table() const { return Widget<QTableView>("Grid"); }
-  QPoint RowCentre(int row) const { return Table()->visualRect(Table()->model()->index(row, 1)).center(); }
 
   void Settle() { QCoreApplication::processEvents(); }
 
@@ -201,10 +186,9 @@ class QtViewTest : public ::testing::Test {
   Grid grid{"Grid"};
   Menu file{"MnuFile", "&File"};
   MenuItem mnu_new{"MnuNew", "&New", "Ctrl+N"};
-  MenuItem mnu_sep{"MnuSpace1", "-", ""};
   MenuItem mnu_exit{"MnuExit", "&Exit", "Ctrl+X"};
   bool cancel_unload = false;
-  std::vector<std::string> log;
+  Log log;
   std::unique_ptr<QtView> view;
 
  private:
@@ -212,37 +196,22 @@ class QtViewTest : public ::testing::Test {
   QString old_dir_;
 };
 
-using Log = std::vector<std::string>;
-
-TEST_F(QtViewTest, DrawsTheWindowAtItsDesignPlaces) {
-  Show();
-  // Outer geometry in pixels is twips / 15: 1024 x 590 at the corner.
-  EXPECT_EQ(Top()->frameGeometry(), QRect(0, 0, 1024, 590));
-  EXPECT_EQ(Top()->windowTitle(), "Nap phan men cho Zentrel V2.0");
-  // The client area starts right under the menu bar.
-  QWidget* central = Top()->centralWidget();
-  EXPECT_GT(Top()->menuBar()->height(), 0);
-  EXPECT_EQ(central->geometry().top(), Top()->menuBar()->geometry().bottom() + 1);
-  // Places are relative to the container.
-  EXPECT_EQ(Edit("Txt1")->geometry(), QRect(8, 8, 65, 33));
-  EXPECT_EQ(Edit("Txt1")->mapTo(central, QPoint(0, 0)), QPoint(16, 16));
-  EXPECT_EQ(Box()->geometry(), QRect(160, 8, 145, 32));
+TEST_F(QtViewTest, DrawsEachControlAtItsPlaceInItsFontWithDecodedTexts) {
+  // Pixels are twips / 15, relative to the container.
   QWidget* l = view->Find("Line");
   ASSERT_NE(l, nullptr);
-  EXPECT_EQ(l->mapTo(central, QPoint(0, 0)), QPoint(16, 56));
+  EXPECT_EQ(l->mapTo(Top()->centralWidget(), QPoint(0, 0)), QPoint(16, 56));
   EXPECT_EQ(l->width(), (6000 - 120) / 15 + 1);
   EXPECT_EQ(Table()->columnWidth(0), 49);
   EXPECT_EQ(Table()->columnWidth(1), 200);
   // Only the working controls take the focus.
   EXPECT_EQ(view->Find("Lab")->focusPolicy(), Qt::NoFocus);
   EXPECT_EQ(view->Find("Frame")->focusPolicy(), Qt::NoFocus);
-}
 
-TEST_F(QtViewTest, DecodesTextsIntoASerifFont) {
-  Show();
   auto* label = Widget<QLabel>("Lab");
-  EXPECT_EQ(label->text(), QString::fromUtf8("Kiểu hiệu ứng"));
-  EXPECT_EQ(Table()->model()->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("Kiểu hiệu ứng"));
+  const QString kieu = QString::fromUtf8("Kiểu hiệu ứng");
+  EXPECT_EQ(label->text(), kieu);
+  EXPECT_EQ(Table()->model()->headerData(1, Qt::Horizontal).toString(), kieu);
   EXPECT_EQ(Table()->model()->index(2, 1).data().toString(), QString::fromUtf8("Nhấp nháy 3"));
   EXPECT_EQ(Table()->model()->index(2, 0).data().toString(), "3");
   const QFontInfo info(label->font());
@@ -261,27 +230,19 @@ TEST_F(QtViewTest, DecodesTextsIntoASerifFont) {
 }
 
 TEST_F(QtViewTest, ModelWritesShowInTheWidgets) {
-  Show();
   txt1.SetText("42");
   EXPECT_EQ(Edit("Txt1")->text(), "42");
   cmd.SetCaption("DEL");
   EXPECT_EQ(Widget<QPushButton>("Cmd")->text(), "DEL");
-  cmd.SetEnabled(false);
-  EXPECT_FALSE(view->Find("Cmd")->isEnabled());
-  cmd.SetEnabled(true);
-  EXPECT_TRUE(view->Find("Cmd")->isEnabled());
 
   cmb.AddItem(Codes("Nhaáp nhaùy"), "tip");
   ASSERT_EQ(Box()->count(), 4);
   EXPECT_EQ(Box()->itemText(3), QString::fromUtf8("Nhấp nháy"));
   EXPECT_EQ(Box()->itemData(3, Qt::ToolTipRole).toString(), "tip");
-  EXPECT_EQ(Box()->itemData(1, Qt::ToolTipRole).toString(), "the second");
   EXPECT_FALSE(Box()->itemData(0, Qt::ToolTipRole).isValid());
-
-  // A text that is no entry shows as such, without becoming one.
+  // A text that is no entry shows without becoming one.
   cmb.SetText("PORT ?");
   EXPECT_EQ(Box()->currentIndex(), -1);
-  EXPECT_EQ(Box()->placeholderText(), "PORT ?");
   EXPECT_EQ(Box()->count(), 4);
   cmb.SetText("gamma");
   EXPECT_EQ(Box()->currentIndex(), 2);
@@ -299,10 +260,8 @@ TEST_F(QtViewTest, ModelWritesShowInTheWidgets) {
 }
 
 TEST_F(QtViewTest, FocusFollowsTheOperatorAndTheProgram) {
-  Show();
   // The first working control in tab order holds the focus from the start.
   EXPECT_EQ(QApplication::focusWidget(), Box());
-  EXPECT_EQ(w.focus.Current(), &cmb);
 
   for (const char* name : {"Txt1", "Txt2", "Cmd", "Grid"}) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -310,34 +269,26 @@ TEST_F(QtViewTest, FocusFollowsTheOperatorAndTheProgram) {
   }
   EXPECT_EQ(log, (Log{"Cmb.LostFocus", "Txt1.GotFocus", "Txt1.LostFocus", "Txt2.GotFocus", "Txt2.LostFocus",
                       "Cmd.GotFocus", "Cmd.LostFocus", "Grid.GotFocus"}));
-  log.clear();
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-  EXPECT_EQ(QApplication::focusWidget(), view->Find("Cmd"));
-  EXPECT_EQ(log, (Log{"Grid.LostFocus", "Cmd.GotFocus"}));
 
   // From code: Qt follows, and the events come once.
   log.clear();
   txt1.SetFocus();
   Settle();
   EXPECT_EQ(QApplication::focusWidget(), Edit("Txt1"));
-  EXPECT_EQ(log, (Log{"Cmd.LostFocus", "Txt1.GotFocus"}));
+  EXPECT_EQ(log, (Log{"Grid.LostFocus", "Txt1.GotFocus"}));
 
   // A disabled field is skipped and takes neither the focus nor keys.
   txt2.SetEnabled(false);
-  EXPECT_FALSE(Edit("Txt2")->isEnabled());
   log.clear();
   QTest::keyClick(Edit("Txt1"), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), view->Find("Cmd"));
   QTest::mouseClick(Edit("Txt2"), Qt::LeftButton);
   QTest::keyClicks(Edit("Txt2"), "12");
-  EXPECT_EQ(QApplication::focusWidget(), view->Find("Cmd"));
   EXPECT_EQ(txt2.Text(), "?");
-  EXPECT_EQ(Edit("Txt2")->text(), "?");
   EXPECT_EQ(log, (Log{"Txt1.LostFocus", "Cmd.GotFocus"}));
 }
 
 TEST_F(QtViewTest, ClickingAButtonLeavesTheFieldFirst) {
-  Show();
   txt1.SetFocus();
   Settle();
   log.clear();
@@ -357,28 +308,21 @@ TEST_F(QtViewTest, ClickingAButtonLeavesTheFieldFirst) {
   EXPECT_EQ(log, (Log{"Cmd.Click", "Cmd.Click"}));
 }
 
-TEST_F(QtViewTest, FieldKeysPassThroughTheKeyPressFilter) {
-  txt1.SetText("");
-  Show();
+TEST_F(QtViewTest, FieldKeysPassThroughTheKeyPressFilterAtTheCaret) {
   txt1.SetFocus();
   log.clear();
   QLineEdit* e = Edit("Txt1");
   QTest::keyClicks(e, "1a2b3");
-  EXPECT_EQ(e->text(), "123");
-  EXPECT_EQ(txt1.Text(), "123");
   EXPECT_EQ(log, (Log{"Txt1.Change=1", "Txt1.Change=12", "Txt1.Change=123"}));
+  // Backspace edits, and arrow keys move the caret where the next digit goes.
   QTest::keyClick(e, Qt::Key_Backspace);
-  EXPECT_EQ(e->text(), "12");
-  // The caret moved by arrow keys is where the next digit goes.
   QTest::keyClick(e, Qt::Key_Left);
   QTest::keyClicks(e, "9x");
   EXPECT_EQ(txt1.Text(), "192");
-  EXPECT_EQ(e->text(), "192");
   EXPECT_EQ(e->cursorPosition(), 2);
   // Delete is the widget's own edit, reported to the model.
   QTest::keyClick(e, Qt::Key_Home);
   QTest::keyClick(e, Qt::Key_Delete);
-  EXPECT_EQ(txt1.Text(), "92");
   EXPECT_EQ(log.back(), "Txt1.Change=92");
   // A program write while typing shows with its caret.
   txt1.SetText("5");
@@ -389,14 +333,7 @@ TEST_F(QtViewTest, FieldKeysPassThroughTheKeyPressFilter) {
 }
 
 TEST_F(QtViewTest, EnteringAFieldShowsTheModelSelection) {
-  Show();
-  txt1.SetFocus();
-  // By Tab: the GotFocus handler selected all, so a digit replaces the text.
-  QTest::keyClick(Edit("Txt1"), Qt::Key_Tab);
-  QTest::keyClicks(Edit("Txt2"), "5");
-  EXPECT_EQ(txt2.Text(), "5");
-
-  // By mouse: the click must not undo the handler's selection.
+  // By mouse: the click must not undo the GotFocus handler's selection.
   txt2.SetText("77");
   txt1.SetFocus();
   QTest::mouseClick(Edit("Txt2"), Qt::LeftButton, {}, QPoint(4, 10));
@@ -405,7 +342,8 @@ TEST_F(QtViewTest, EnteringAFieldShowsTheModelSelection) {
   QTest::keyClicks(Edit("Txt2"), "8");
   EXPECT_EQ(txt2.Text(), "8");
 
-  // Without a handler, the field keeps the caret it had.
+  // By Backtab, without a handler: the field keeps its caret, not Qt's
+  // select-all.
   txt1.SetText("123");
   txt1.SetSelStart(1);
   QTest::keyClick(Edit("Txt2"), Qt::Key_Backtab);
@@ -415,29 +353,27 @@ TEST_F(QtViewTest, EnteringAFieldShowsTheModelSelection) {
   EXPECT_EQ(txt1.Text(), "1023");
 }
 
-TEST_F(QtViewTest, CombosTakeNoTypedText) {
-  Show();
+TEST_F(QtViewTest, CombosChangeOnlyByChoosingFromTheList) {
   QComboBox* box = Box();
   ASSERT_EQ(QApplication::focusWidget(), box);
-  // A closed list would jump to "beta" and "gamma" on these letters.
+  // A closed list would jump to "beta" and "gamma" on these letters, and
+  // move on these keys and the wheel.
   QTest::keyClicks(box, "bg");
-  QTest::keyClick(box, Qt::Key_Backspace);
   for (Qt::Key k : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown}) QTest::keyClick(box, k);
   QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(box, &wheel);
   EXPECT_EQ(box->currentIndex(), 0);
   EXPECT_EQ(cmb.Text(), "alpha");
-  EXPECT_EQ(log, (Log{"Cmb.KeyPress=98", "Cmb.KeyPress=103", "Cmb.KeyPress=8"}));
+  EXPECT_EQ(log, (Log{"Cmb.KeyPress=98", "Cmb.KeyPress=103"}));
 
-  // Nor does the open list search by letters; choosing from it is the way.
+  // Nor does the open list search by letters.
   log.clear();
   box->showPopup();
   QAbstractItemView* list = box->view();
   ASSERT_TRUE(list->isVisible());
   QTest::keyClicks(list, "g");
   EXPECT_EQ(list->currentIndex().row(), 0);
-  EXPECT_EQ(log, (Log{"Cmb.KeyPress=103"}));
   QTest::keyClick(list, Qt::Key_Down);
   QTest::keyClick(list, Qt::Key_Return);
   EXPECT_EQ(cmb.Text(), "beta");
@@ -445,22 +381,14 @@ TEST_F(QtViewTest, CombosTakeNoTypedText) {
   EXPECT_EQ(log, (Log{"Cmb.KeyPress=103", "Cmb.Click=beta"}));
 }
 
-TEST_F(QtViewTest, MenuItemsAndTheirShortcuts) {
-  Show();
-  QList<QAction*> menus = Top()->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 1);
-  EXPECT_EQ(menus[0]->text(), "&File");
-  QList<QAction*> items = menus[0]->menu()->actions();
-  ASSERT_EQ(items.size(), 3);
-  EXPECT_TRUE(items[1]->isSeparator());
-  EXPECT_EQ(items[2]->text(), "&Exit");
-  EXPECT_EQ(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-
+TEST_F(QtViewTest, MenuShortcutsComeBeforeTheFieldsOwnKeys) {
+  QAction* menu = Top()->menuBar()->actions().at(0);
+  EXPECT_EQ(menu->text(), "&File");
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
-  items[0]->trigger();
+  menu->menu()->actions().at(0)->trigger();
   EXPECT_EQ(log, (Log{"MnuNew.Click", "MnuNew.Click"}));
 
-  // The menu's Ctrl+X wins over the field's cut.
+  // The menu's Ctrl+X, not the field's cut.
   txt1.SetText("12");
   txt1.SetFocus();
   Edit("Txt1")->selectAll();
@@ -470,14 +398,15 @@ TEST_F(QtViewTest, MenuItemsAndTheirShortcuts) {
   EXPECT_EQ(txt1.Text(), "12");
 }
 
-TEST_F(QtViewTest, ClosingRaisesUnloadOnce) {
+TEST_F(QtViewTest, ClosingFromCodeRaisesNothingAndTheOperatorsCloseUnloadsOnce) {
+  view->Close();
+  EXPECT_FALSE(Top()->isVisible());
+  // A cancelled unload keeps the window; the log shows none from the code.
+  Top()->show();
   cancel_unload = true;
-  Show();
-  // A cancelled unload keeps the window.
   Top()->close();
   EXPECT_TRUE(Top()->isVisible());
   EXPECT_EQ(log, (Log{"Unload"}));
-
   cancel_unload = false;
   Top()->close();
   EXPECT_FALSE(Top()->isVisible());
@@ -488,53 +417,29 @@ TEST_F(QtViewTest, ClosingRaisesUnloadOnce) {
   EXPECT_EQ(log, (Log{"Unload", "Unload"}));
 }
 
-TEST_F(QtViewTest, ClosingFromCodeRaisesNothing) {
-  Show();
-  view->Close();
-  EXPECT_FALSE(Top()->isVisible());
-  EXPECT_EQ(log, Log{});
-  EXPECT_FALSE(w.Unloaded());
-}
-
-TEST_F(QtViewTest, GridRowsByMouseAndKeyboard) {
-  Show();
+TEST_F(QtViewTest, GridClicksLeaveTheFieldThenMakeTheRowCurrentThenClick) {
   QTableView* table = Table();
   ASSERT_EQ(table->model()->rowCount(), 4);
   EXPECT_EQ(table->currentIndex().row(), 0);
   txt1.SetFocus();
   log.clear();
-
-  // A click makes the row current before Click, after the field is left.
-  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, RowCentre(2));
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(2, 1)).center());
   EXPECT_EQ(log, (Log{"Txt1.LostFocus", "Grid.GotFocus", "Grid.Click@2"}));
-  EXPECT_EQ(rs.pos, 2);
   EXPECT_TRUE(table->selectionModel()->isRowSelected(2));
-
-  // Keys move the current row without Click.
-  log.clear();
-  QTest::keyClick(table, Qt::Key_Down);
-  EXPECT_EQ(grid.Row(), 3);
-  QTest::keyClick(table, Qt::Key_Up);
-  QTest::keyClick(table, Qt::Key_Up);
-  EXPECT_EQ(grid.Row(), 1);
-  EXPECT_EQ(log, Log{});
-
   // Below the last row: Click on the row that stays current.
+  log.clear();
   QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, QPoint(5, table->viewport()->height() - 3));
-  EXPECT_EQ(log, (Log{"Grid.Click@1"}));
+  EXPECT_EQ(log, (Log{"Grid.Click@2"}));
 
-  // The program moves and grows the recordset; the table follows.
-  rs.SetPosition(3);
-  EXPECT_EQ(table->currentIndex().row(), 3);
-  rs.AddNew();
-  rs.SetField(0, Value(5));
-  rs.SetField(1, Value("Loop"));
-  rs.Update();
+  // The program grows the recordset; the table follows, raising no Click.
+  log.clear();
+  rs.rows.push_back({5, "Loop"});
+  rs.SetPosition(4);
   ASSERT_EQ(table->model()->rowCount(), 5);
   EXPECT_EQ(table->model()->index(4, 1).data().toString(), "Loop");
   EXPECT_EQ(table->currentIndex().row(), 4);
   EXPECT_TRUE(table->selectionModel()->isRowSelected(4));
-  EXPECT_EQ(log, (Log{"Grid.Click@1"}));
+  EXPECT_EQ(log, Log{});
 }
 
 }  // namespace
