@@ -440,7 +440,13 @@ class SqliteDatabase : public Database {
 
   std::optional<std::string> ConvertForeign(const std::string& path) override {
     if (!IsJetFile(path)) return std::nullopt;
-    const std::string kept = ConvertJetDatabase(path);
+    std::string kept;
+    try {
+      kept = ConvertJetDatabase(path);
+    } catch (const DbError& e) {
+      throw DbError(e.Number(), path + " is an Access file that cannot be converted, and was left as it is: " +
+                                    e.what());
+    }
     return "Data.mdb was an Access file and has been converted for this program. The original is kept as " +
            kept + ".";
   }
@@ -663,13 +669,7 @@ void CreateDatabaseFromScript(const std::string& path, const std::string& script
 
 std::string ConvertJetDatabase(const std::string& path) {
   // Everything is read and checked before anything is written.
-  std::vector<TableRows> tables;
-  try {
-    tables = ReadJetTables(path);
-  } catch (const DbError& e) {
-    throw DbError(e.Number(), path + " is an Access file that cannot be converted, and was left as it is: " +
-                                  e.what());
-  }
+  const std::vector<TableRows> tables = ReadJetTables(path);
 
   const QString target = QString::fromStdString(path);
   const QString kept = QFileInfo(target).absoluteDir().filePath(QStringLiteral("Data.access.mdb"));
