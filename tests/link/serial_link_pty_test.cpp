@@ -1,12 +1,13 @@
 // The window's link through the real serial implementation to the board
-// simulator on a pseudo-terminal, linked into the executable's directory.
+// simulator on a pseudo-terminal, linked into the test's directory as COM 7.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
 
 #include "app/frm_form.h"
 #include "platform/qt_serial.h"
@@ -17,54 +18,73 @@
 namespace zl::test {
 namespace {
 
-class PtyLink : public ::testing::Test {
+class PtyBoard : public ::testing::Test {
  protected:
-  void SetUp() override { Start(); }
-
   // The database gets `sql` on top of the shipped contents; the simulator
   // takes `args` too.
   void Start(const std::string& sql = {}, const QStringList& args = {}) {
     ASSERT_TRUE(dir_.isValid());
-    dir = dir_.path().toStdString();
-    MakeTestDb(dir, sql);
+    db_path = MakeTestDb(dir_.path().toStdString(), sql);
     sim_.setProgram(ZL_TOOLS_DIR "/zl-board-sim");
     sim_.setArguments(QStringList{"--link", dir_.filePath("COM7")} + args);
     sim_.start();
     ASSERT_TRUE(sim_.waitForStarted(5000));
-    ASSERT_TRUE(WaitForLine("LINK")) << out_.toStdString();
-
-    toolkit.app_path = dir;
+    ASSERT_TRUE(WaitForLines("LINK")) << out_.toStdString();
+    toolkit.app_path = dir_.path().toStdString();
     db = MakeSqliteDatabase();
-    com = MakeQtSerialPort(dir);
+    com = MakeQtSerialPort(toolkit.app_path);
     form = std::make_unique<FrmForm>(Services{*db, *com, messages, toolkit});
     form->Form_Load();
+    const auto& items = form->CmbCOM.Items();
+    com7 = int(std::find(items.begin(), items.end(), "COM 7") - items.begin());
+    ASSERT_LT(com7, int(items.size())) << "COM 7 not listed";
   }
 
   void Connect() {
-    const auto& items = form->CmbCOM.Items();
-    const auto it = std::find(items.begin(), items.end(), "COM 7");
-    ASSERT_NE(it, items.end()) << "COM 7 not listed";
-    form->CmbCOM.Choose(int(it - items.begin()));
+    form->CmbCOM.Choose(com7);
     form->CmdConnect.PerformClick();
-    ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT");
+    ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT") << (messages.shown.empty() ? "" : messages.shown[0]);
   }
 
-  // The simulator's lines that start with `prefix`.
+  // SEND of 200 rows on port 1; some of their bytes equal the frame markers.
+  void SendTwoHundred(const QStringList& args = {}) {
+    ASSERT_NO_FATAL_FAILURE(Start("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                                  "INSERT INTO PORT1 SELECT i, i % 100, 'x', i, i * 7 % 256, 1, 40 FROM n;\n",
+                                  args));
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    form->CmbPORT.Choose(0);
+    form->CmdSEND.PerformClick();
+  }
+
+  // The simulator's complete lines that start with `prefix`.
   QStringList Lines(const QString& prefix) const {
     QStringList found;
-    for (const QString& line : out_.split('\n'))
+    for (const QString& line : out_.left(out_.lastIndexOf('\n') + 1).split('\n'))
       if (line.startsWith(prefix)) found << line;
     return found;
   }
-  // Waits until `count` lines start with `prefix`.
-  bool WaitForLines(const QString& prefix, int count) {
+  // Runs the event loop and reads the simulator until `done`, or false after a generous bound.
+  bool Until(const std::function<bool()>& done) {
     QDeadlineTimer deadline(8000);
-    while (Lines(prefix).size() < count && !deadline.hasExpired()) {
-      sim_.waitForReadyRead(50);
+    while (!done() && !deadline.hasExpired()) {
+      sim_.waitForReadyRead(20);
       out_ += QString::fromUtf8(sim_.readAllStandardOutput());
-      QCoreApplication::processEvents();
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
-    return Lines(prefix).size() >= count;
+    return done();
+  }
+  bool WaitForLines(const QString& prefix, int count = 1) {
+    return Until([&] { return Lines(prefix).size() >= count; });
+  }
+
+  // A port's list as the simulator prints an upload's records, formatted by SQLite.
+  std::string RecordsOf(int port) const {
+    const std::string hex = port == 3 ? "'%02X,%02X,%02X', CodeFunc, Loop, Delay"
+                                      : "'%02X,%02X,%02X,%02X,%02X', CodeFunc, Loop, Delay, TxtA, TxtB";
+    QString rows = QString::fromStdString(
+        QueryRows(db_path, "SELECT printf(" + hex + ") FROM PORT" + std::to_string(port) + " ORDER BY STT"));
+    rows.chop(1);
+    return rows.replace('\n', ';').toStdString();
   }
 
   void TearDown() override {
@@ -73,27 +93,8 @@ class PtyLink : public ::testing::Test {
     sim_.waitForFinished(3000);
   }
 
-  // Runs the event loop until the simulator printed a line starting with
-  // `prefix`, or a few seconds passed.
-  bool WaitForLine(const QString& prefix) {
-    QDeadlineTimer deadline(5000);
-    while (!deadline.hasExpired()) {
-      sim_.waitForReadyRead(50);
-      out_ += QString::fromUtf8(sim_.readAllStandardOutput());
-      for (const QString& line : out_.split('\n'))
-        if (line.startsWith(prefix)) return true;
-      QCoreApplication::processEvents();
-    }
-    return false;
-  }
-
-  void Pump(int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-
   QTemporaryDir dir_;
-  std::string dir;
+  std::string db_path;
   QProcess sim_;
   QString out_;
   RecordingMessages messages;
@@ -101,68 +102,16 @@ class PtyLink : public ::testing::Test {
   std::unique_ptr<Database> db;
   std::unique_ptr<SerialPort> com;
   std::unique_ptr<FrmForm> form;
+  int com7 = -1;
 };
 
-TEST_F(PtyLink, ConnectSendsExactlyTheConnectFrameAndShowsTheAnswer) {
-  const auto& items = form->CmbCOM.Items();
-  const auto it = std::find(items.begin(), items.end(), "COM 7");
-  ASSERT_NE(it, items.end()) << "COM 7 not listed";
-  EXPECT_EQ(form->CmbCOM.ItemTip(int(it - items.begin())).rfind("/dev/pts/", 0), 0u);
-  form->CmbCOM.Choose(int(it - items.begin()));
-  form->CmdConnect.PerformClick();
-  ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT") << (messages.shown.empty() ? "" : messages.shown[0]);
-
-  ASSERT_TRUE(WaitForLine("RAW")) << out_.toStdString();
-  EXPECT_TRUE(out_.contains("\nRAW FE FD F6 0A FF\n")) << out_.toStdString();
-  EXPECT_TRUE(out_.contains("\nCONNECT")) << out_.toStdString();
-
-  QDeadlineTimer deadline(5000);
-  while (form->LabConnect.Caption().find('K') == std::string::npos && !deadline.hasExpired())
-    Pump(20);
-  EXPECT_NE(form->LabConnect.Caption().find('K'), std::string::npos);
-
-  form->CmdConnect.PerformClick();
-  EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
-  EXPECT_FALSE(com->PortOpen());
-}
-
-}  // namespace
-}  // namespace zl::test
-
-namespace zl::test {
-namespace {
-
-// A port's list as the simulator prints an upload's records.
-std::string RecordsOf(const std::string& db_path, int port) {
-  const std::string cols = port == 3 ? "CodeFunc, Loop, Delay" : "CodeFunc, Loop, Delay, TxtA, TxtB";
-  const std::string rows =
-      QueryRows(db_path, "SELECT " + cols + " FROM PORT" + std::to_string(port) + " ORDER BY STT");
-  QStringList records;
-  for (const QString& row : QString::fromStdString(rows).split('\n', Qt::SkipEmptyParts)) {
-    QStringList bytes;
-    for (const QString& v : row.split('|')) bytes << QString("%1").arg(v.toInt(), 2, 16, QChar('0')).toUpper();
-    records << bytes.join(',');
-  }
-  return records.join(';').toStdString();
-}
-
-class PtyBoard : public PtyLink {
- protected:
-  void SetUp() override {}
-  static std::string Rows200() {
-    std::string sql;
-    for (int i = 1; i <= 200; ++i)
-      sql += "INSERT INTO PORT1 VALUES (" + std::to_string(i) + ", " + std::to_string(i % 100) +
-             ", 'x', " + std::to_string(i % 256) + ", " + std::to_string((i * 7) % 256) +
-             ", 1, 40);\n";
-    return sql;
-  }
-  std::string Db() const { return dir + "/Data.mdb"; }
-};
-
+// CONNECT, then on every port Program, three ADDs, TEST and SEND: what the
+// board decodes is what the file holds.
 TEST_F(PtyBoard, TheBoardReceivesWhatTheDatabaseHolds) {
-  Start();
-  Connect();
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Connect());
+  // The board's answer may come in pieces, each replacing the label.
+  EXPECT_TRUE(Until([&] { return form->LabConnect.Caption().find('K') != std::string::npos; }));
   for (int port = 1; port <= 3; ++port) {
     form->CmbPORT.Choose(port - 1);
     form->TxtMaxport.SetText(std::to_string(10 * port + 5));
@@ -178,50 +127,44 @@ TEST_F(PtyBoard, TheBoardReceivesWhatTheDatabaseHolds) {
   }
   ASSERT_TRUE(messages.shown.empty()) << messages.shown[0];
   ASSERT_TRUE(WaitForLines("UPLOAD", 3)) << out_.toStdString();
-  ASSERT_TRUE(WaitForLines("TEST", 3));
-  const QStringList uploads = Lines("UPLOAD"), caps = Lines("CAPACITY");
+  EXPECT_EQ(Lines("RAW").value(0).toStdString(), "RAW FE FD F6 0A FF");
+  const QStringList uploads = Lines("UPLOAD"), tests = Lines("TEST"), caps = Lines("CAPACITY");
   ASSERT_EQ(caps.size(), 3);
+  ASSERT_EQ(tests.size(), 3);
   for (int port = 1; port <= 3; ++port) {
-    const std::string stored =
-        QueryRows(Db(), "SELECT MaxValue FROM MaxPort WHERE Port=" + std::to_string(port));
-    EXPECT_EQ(caps[port - 1].toStdString(),
-              "CAPACITY port=" + std::to_string(port) + " value=" + stored.substr(0, stored.size() - 1));
-    const std::string cap = stored.substr(0, stored.size() - 1);
-    EXPECT_EQ(uploads[port - 1].toStdString(),
-              "UPLOAD port=" + std::to_string(port) + " cap=" + cap + " n=3 records=" +
-                  RecordsOf(Db(), port));
+    const std::string p = "port=" + std::to_string(port), records = RecordsOf(port);
+    std::string cap = QueryRows(db_path, "SELECT MaxValue FROM MaxPort WHERE Port=" + std::to_string(port));
+    cap.pop_back();
+    EXPECT_EQ(caps[port - 1].toStdString(), "CAPACITY " + p + " value=" + cap);
+    // TEST went out with the fields the last ADD stored.
+    EXPECT_EQ(tests[port - 1].toStdString(),
+              "TEST " + p + " cap=" + cap + " record=" + records.substr(records.rfind(';') + 1));
+    EXPECT_EQ(uploads[port - 1].toStdString(), "UPLOAD " + p + " cap=" + cap + " n=3 records=" + records);
   }
   EXPECT_EQ(Lines("JUNK").size(), 0);
+
+  form->CmdConnect.PerformClick();
+  EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
+  EXPECT_FALSE(com->PortOpen());
 }
 
 TEST_F(PtyBoard, TwoHundredEffectsArriveWholeAndInOrder) {
-  Start(Rows200());
-  Connect();
-  form->CmbPORT.Choose(0);
-  form->CmdSEND.PerformClick();
-  ASSERT_TRUE(WaitForLines("UPLOAD", 1)) << out_.toStdString();
-  EXPECT_EQ(Lines("UPLOAD")[0].toStdString(), "UPLOAD port=1 cap=40 n=200 records=" + RecordsOf(Db(), 1));
+  ASSERT_NO_FATAL_FAILURE(SendTwoHundred());
+  ASSERT_TRUE(WaitForLines("UPLOAD")) << out_.toStdString();
+  EXPECT_EQ(Lines("UPLOAD")[0].toStdString(), "UPLOAD port=1 cap=40 n=200 records=" + RecordsOf(1));
 }
 
 TEST_F(PtyBoard, ClosingTheWindowRightAfterSendStillDeliversTheFrame) {
-  Start(Rows200());
-  Connect();
-  form->CmbPORT.Choose(0);
-  form->CmdSEND.PerformClick();
+  ASSERT_NO_FATAL_FAILURE(SendTwoHundred());
   form->MnuExit.PerformClick();
   EXPECT_FALSE(com->PortOpen());
-  ASSERT_TRUE(WaitForLines("UPLOAD", 1)) << out_.toStdString();
-  EXPECT_NE(Lines("UPLOAD")[0].indexOf(" n=200 "), -1);
+  ASSERT_TRUE(WaitForLines("UPLOAD")) << out_.toStdString();
+  EXPECT_EQ(Lines("UPLOAD")[0].toStdString(), "UPLOAD port=1 cap=40 n=200 records=" + RecordsOf(1));
 }
 
 TEST_F(PtyBoard, UnpluggingDuringAnUploadIsReportedAndTheLinkCloses) {
-  Start(Rows200(), {"--hangup-after-bytes", "400"});
-  Connect();
-  form->CmbPORT.Choose(0);
-  form->CmdSEND.PerformClick();
-  QDeadlineTimer deadline(8000);
-  while (form->CmdConnect.Caption() != "CONNECT" && !deadline.hasExpired()) Pump(20);
-  EXPECT_EQ(form->CmdConnect.Caption(), "CONNECT");
+  ASSERT_NO_FATAL_FAILURE(SendTwoHundred({"--hangup-after-bytes", "400"}));
+  EXPECT_TRUE(Until([&] { return form->CmdConnect.Caption() == "CONNECT"; }));
   EXPECT_FALSE(form->CmbPORT.Enabled());
   EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
   EXPECT_EQ(messages.shown.size(), 1u);

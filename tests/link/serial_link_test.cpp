@@ -7,33 +7,21 @@ namespace {
 
 const std::string kConnectFrame = "\xFE\xFD\xF6\x0A\xFF";
 
-using FindPorts = FormTest;
+using FindSerialPorts = FormTest;
 
-TEST_F(FindPorts, ListsExactlyThePortsThatOpenInOrder) {
-  serial.openable = {4, 1, 3, 21};
+// 20 is the highest number probed, 21 is beyond; 12 has two digits to read back.
+TEST_F(FindSerialPorts, ListsThePortsThatOpenInOrderAndChoosingOneSetsUpTheLine) {
+  serial.openable = {4, 20, 1, 12, 21};
   Load();
-  EXPECT_EQ(form->CmbCOM.Items(), (std::vector<std::string>{"COM 1", "COM 3", "COM 4"}));
+  EXPECT_EQ(form->CmbCOM.Items(), (std::vector<std::string>{"COM 1", "COM 4", "COM 12", "COM 20"}));
+  EXPECT_EQ(form->CmbCOM.ItemTip(2), serial.DevicePath(12));
   EXPECT_EQ(form->CmbCOM.Text(), "COM ?");
-  EXPECT_EQ(form->CmbCOM.ItemTip(1), serial.DevicePath(3));
+  EXPECT_EQ(serial.opened, (std::vector<std::int16_t>{1, 4, 12, 20}));
   EXPECT_FALSE(serial.PortOpen());
-  EXPECT_EQ(serial.opened, (std::vector<std::int16_t>{1, 3, 4}));
-}
-
-TEST_F(FindPorts, NoOpenablePortLeavesTheListEmptyAndConnectDisabled) {
-  serial.openable = {};
-  Load();
-  EXPECT_EQ(form->CmbCOM.ListCount(), 0);
-  EXPECT_EQ(form->CmbCOM.Text(), "COM ?");
   EXPECT_FALSE(form->CmdConnect.Enabled());
-}
 
-using ChooseSerialPort = FormTest;
-
-TEST_F(ChooseSerialPort, PortTwelveConfiguresTheLineAndEnablesConnect) {
-  serial.openable = {12};
-  Load();
   serial.calls.clear();
-  form->CmbCOM.Choose(0);
+  form->CmbCOM.Choose(2);
   EXPECT_EQ(form->ComNo, 12);
   EXPECT_EQ(serial.calls,
             (std::vector<std::string>{"CommPort=12", "Settings=19200,N,8,1", "InBufferSize=512",
@@ -41,20 +29,24 @@ TEST_F(ChooseSerialPort, PortTwelveConfiguresTheLineAndEnablesConnect) {
                                       "InputMode=0", "RThreshold=1", "SThreshold=0"}));
   EXPECT_TRUE(form->CmdConnect.Enabled());
   EXPECT_FALSE(form->CmbPORT.Enabled());
-  EXPECT_FALSE(serial.PortOpen());
 }
 
 using LinkConnect = FormTest;
 
-TEST_F(LinkConnect, ConnectDisconnectConnectSendsTheFrameTwice) {
+TEST_F(LinkConnect, ConnectShowsEachAnswerAndDisconnectConnectSendsTheFrameAgain) {
   Connect(3);
   FrmForm& f = *form;
   EXPECT_EQ(serial.writes, std::vector<std::string>{kConnectFrame});
   EXPECT_FALSE(f.CmbCOM.Enabled());
   EXPECT_TRUE(f.CmbPORT.Enabled());
   EXPECT_EQ(f.LabConnect.Caption(), "");
+  // Each receive event replaces the label with all that came since the last.
+  serial.Receive("O");
+  EXPECT_EQ(f.LabConnect.Caption(), "O");
+  serial.Queue("O");
+  serial.Receive("K");
+  EXPECT_EQ(f.LabConnect.Caption(), "OK");
 
-  serial.Receive("OK");
   f.CmdConnect.PerformClick();
   EXPECT_FALSE(serial.PortOpen());
   EXPECT_EQ(f.CmdConnect.Caption(), "CONNECT");
@@ -63,67 +55,54 @@ TEST_F(LinkConnect, ConnectDisconnectConnectSendsTheFrameTwice) {
   EXPECT_FALSE(f.CmbPORT.Enabled());
 
   f.CmdConnect.PerformClick();
-  EXPECT_TRUE(serial.PortOpen());
   EXPECT_EQ(serial.writes, (std::vector<std::string>{kConnectFrame, kConnectFrame}));
   EXPECT_EQ(serial.opened.back(), 3);
-  EXPECT_FALSE(f.CmbCOM.Enabled());
-  EXPECT_TRUE(f.CmbPORT.Enabled());
   EXPECT_EQ(f.CmdConnect.Caption(), "DISCONNECT");
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(LinkConnect, ReceivedTextReplacesTheLabelOnEachEvent) {
-  Connect();
-  serial.Receive("O");
-  EXPECT_EQ(form->LabConnect.Caption(), "O");
-  serial.Receive("K");
-  EXPECT_EQ(form->LabConnect.Caption(), "K");
-  serial.Queue("O");
-  serial.Receive("K");
-  EXPECT_EQ(form->LabConnect.Caption(), "OK");
-}
+// The ways the link ends other than by DISCONNECT: each leaves the closed
+// state and says why once, a failed Program stores nothing, and CONNECT
+// works again afterwards.
+class LinkCloses : public FormTest, public ::testing::WithParamInterface<std::string> {};
 
-TEST_F(LinkConnect, AnOpenThatFailsLeavesTheLinkClosedAndSaysWhy) {
+TEST_P(LinkCloses, ToTheClosedStateSayingWhyOnce) {
+  const std::string how = GetParam();
   Load();
   form->CmbCOM.Choose(1);  // COM 3
-  serial.openable.erase(3);
+  if (how == "OpenRefused") serial.openable.erase(3);
   serial.open_error = SerialError::Kind::Permission;
+  serial.fail_writes = how == "ConnectWriteFails";
   form->CmdConnect.PerformClick();
+  if (how == "Unplugged") serial.Unplug();
+  if (how == "ProgramWriteFails") {
+    ChoosePort(1);
+    serial.fail_writes = true;
+    form->TxtMaxport.SetText("99");
+    form->CmdMaxport.PerformClick();
+    EXPECT_EQ(Rows("SELECT MaxValue FROM MaxPort WHERE Port=1"), "40\n");
+  }
   EXPECT_FALSE(serial.PortOpen());
-  EXPECT_TRUE(serial.writes.empty());
   EXPECT_EQ(form->CmdConnect.Caption(), "CONNECT");
-  EXPECT_TRUE(form->CmbCOM.Enabled());
   EXPECT_FALSE(form->CmbPORT.Enabled());
   EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find("COM 3"), std::string::npos);
-}
+  if (how == "OpenRefused") {
+    EXPECT_NE(messages.shown[0].find("COM 3"), std::string::npos) << messages.shown[0];
+    EXPECT_TRUE(serial.writes.empty());
+    EXPECT_TRUE(form->CmbCOM.Enabled());
+  }
 
-TEST_F(LinkConnect, AConnectFrameThatCannotBeWrittenClosesTheLink) {
-  Load();
-  form->CmbCOM.Choose(0);
-  serial.fail_writes = true;
-  form->CmdConnect.PerformClick();
-  EXPECT_FALSE(serial.PortOpen());
-  EXPECT_EQ(form->CmdConnect.Caption(), "CONNECT");
-  EXPECT_FALSE(form->CmbPORT.Enabled());
-  EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
-  EXPECT_EQ(messages.shown.size(), 1u);
-}
-
-TEST_F(LinkConnect, UnpluggingWhileOpenReturnsToTheClosedState) {
-  Connect();
-  serial.Receive("OK");
-  serial.Unplug();
-  EXPECT_EQ(form->CmdConnect.Caption(), "CONNECT");
-  EXPECT_FALSE(form->CmbPORT.Enabled());
-  EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
-  EXPECT_EQ(messages.shown.size(), 1u);
-  // CONNECT works again once the device is back.
+  serial.openable.insert(3);
+  serial.fail_writes = false;
   form->CmdConnect.PerformClick();
   EXPECT_EQ(form->CmdConnect.Caption(), "DISCONNECT");
-  EXPECT_EQ(serial.writes.size(), 2u);
+  EXPECT_EQ(serial.writes.back(), kConnectFrame);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, LinkCloses,
+                         ::testing::Values("OpenRefused", "ConnectWriteFails", "Unplugged", "ProgramWriteFails"),
+                         [](const ::testing::TestParamInfo<std::string>& i) { return i.param; });
 
 }  // namespace
 }  // namespace zl::test
