@@ -20,6 +20,7 @@ class StartupFailure : public ::testing::Test {
     exe_ = dir_.filePath("zentrel-loader");
     ASSERT_TRUE(QFile::copy(ZL_BIN_DIR "/zentrel-loader", exe_));
     db_ = dir_.filePath("Data.mdb");
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // the program inherits it
   }
 
   void WriteDb(const QByteArray& bytes) {
@@ -27,108 +28,75 @@ class StartupFailure : public ::testing::Test {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
   }
-
-  QByteArray ReadDb() {
-    QFile f(db_);
+  QByteArray Read(const QString& path) {
+    QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
+  // A database made from the shipped SQL plus `sql`, as bytes.
+  QByteArray Made(const std::string& sql) {
+    QFile::remove(db_);
+    MakeTestDb(dir_.path().toStdString(), sql);
+    return Read(db_);
+  }
 
-  struct Run {
-    bool finished;
-    int code;
-    QString err;
-  };
-
-  Run Start() {
+  // Runs the program without a display; it must end within seconds with
+  // `code`: 1 refused, with an error number and a message naming `named`;
+  // 2 started and ended for want of a display.
+  QString Start(int code, const char* named = "") {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
     p.start(exe_, {});
     const bool finished = p.waitForFinished(10000);
     if (!finished) p.kill();
     p.waitForFinished(2000);
-    return {finished, p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-  }
-
-  // Start-up must refuse: a non-zero exit, an error number and message.
-  void ExpectRefused(const char* what_in_message) {
-    const Run r = Start();
-    ASSERT_TRUE(r.finished) << "start-up hung";
-    EXPECT_EQ(r.code, 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("Error ")) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(what_in_message, Qt::CaseInsensitive)) << r.err.toStdString();
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(finished) << "start-up hung";
+    EXPECT_EQ(p.exitCode(), code) << err.toStdString();
+    EXPECT_EQ(err.contains("Error "), code == 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(named, Qt::CaseInsensitive)) << named << ": " << err.toStdString();
+    return err;
   }
 
   QTemporaryDir dir_;
   QString exe_, db_;
 };
 
-TEST_F(StartupFailure, MissingFileIsReportedAndNotCreated) {
-  ExpectRefused("Data.mdb");
-  EXPECT_FALSE(QFile::exists(db_));
-}
+TEST_F(StartupFailure, WhatCannotBeReadIsRefusedAndLeftByteForByte) {
+  Start(1, "Data.mdb");
+  EXPECT_FALSE(QFile::exists(db_));  // a missing file is not created
 
-TEST_F(StartupFailure, FilesThatAreNotDatabasesAreLeftByteForByte) {
-  const QByteArray samples[] = {QByteArray("not a database at all\n"), QByteArray(),
-                                QByteArray(4096, '\xAB')};
-  for (const QByteArray& bytes : samples) {
+  const std::pair<QByteArray, const char*> files[] = {
+      {"not a database at all\n", "Data.mdb"},
+      {"", "Data.mdb"},
+      {QByteArray(4096, '\xAB'), "Data.mdb"},
+      {Made("DROP TABLE PORT_TEMP;\n"), "PORT_TEMP"},
+      {Made("DROP TABLE PORT_TEMP;\nCREATE TABLE PORT_TEMP (CodeFunc INTEGER, NameFunc TEXT);\n"), "STT"},
+      {Made("DROP TABLE PORT_TEMP;\nCREATE TABLE PORT_TEMP (STT INTEGER, Delay INTEGER);\n"), "NameFunc"}};
+  for (const auto& [bytes, named] : files) {
     WriteDb(bytes);
-    ExpectRefused("Data.mdb");
-    EXPECT_EQ(ReadDb(), bytes);
+    Start(1, named);
+    EXPECT_EQ(Read(db_), bytes) << named;
     EXPECT_FALSE(QFile::exists(db_ + "-journal"));
   }
 }
 
-TEST_F(StartupFailure, DatabaseWithoutTheTablesStartUpReadsIsRefused) {
-  const std::pair<std::string, const char*> cases[] = {
-      {"DROP TABLE PORT_TEMP;\n", "PORT_TEMP"},
-      {"DROP TABLE PORT_TEMP;\nCREATE TABLE PORT_TEMP (CodeFunc INTEGER, NameFunc TEXT);\n", "STT"},
-      {"DROP TABLE PORT_TEMP;\nCREATE TABLE PORT_TEMP (STT INTEGER, Delay INTEGER);\n", "NameFunc"},
-  };
-  for (const auto& [sql, missing] : cases) {
-    QFile::remove(db_);
-    MakeTestDb(dir_.path().toStdString(), sql);
-    const QByteArray before = ReadDb();
-    ExpectRefused(missing);
-    EXPECT_EQ(ReadDb(), before) << sql;
-  }
-}
+TEST_F(StartupFailure, AGoodFileStartsUnchangedAndAnAccessFileIsConvertedOnceOrRefusedUntouched) {
+  const QByteArray good = Made("");
+  Start(2);
+  EXPECT_EQ(Read(db_), good);
 
-TEST_F(StartupFailure, AGoodDatabaseStartsAndEndsForWantOfADisplay) {
-  MakeTestDb(dir_.path().toStdString());
-  const QByteArray before = ReadDb();
-  const Run r = Start();
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(r.code, 2) << r.err.toStdString();
-  EXPECT_FALSE(r.err.contains("Error "));
-  EXPECT_EQ(ReadDb(), before);
-}
-
-TEST_F(StartupFailure, AnAccessFileIsConvertedOnceOrRefusedUntouched) {
-  QFile fixture(ZL_FIXTURES_DIR "/jet4/Data-vendor.mdb");
-  ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
-  const QByteArray jet = fixture.readAll();
+  const QByteArray jet = Read(ZL_FIXTURES_DIR "/jet4/Data-vendor.mdb");
+  ASSERT_FALSE(jet.isEmpty());
   const QString kept = dir_.filePath("Data.access.mdb");
-
   WriteDb(jet.left(jet.size() / 2));
-  ExpectRefused("Access file");
-  EXPECT_EQ(ReadDb(), jet.left(jet.size() / 2));
+  Start(1, "Access file");
+  EXPECT_EQ(Read(db_), jet.left(jet.size() / 2));
   EXPECT_FALSE(QFile::exists(kept));
 
   WriteDb(jet);
-  Run r = Start();
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(r.code, 2) << r.err.toStdString();
-  EXPECT_TRUE(r.err.contains("converted")) << r.err.toStdString();
-  QFile original(kept);
-  ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-  EXPECT_EQ(original.readAll(), jet);
-  EXPECT_TRUE(ReadDb().startsWith("SQLite format 3"));
-
-  r = Start();
-  EXPECT_EQ(r.code, 2) << r.err.toStdString();
-  EXPECT_FALSE(r.err.contains("converted")) << r.err.toStdString();
+  EXPECT_TRUE(Start(2).contains("converted"));
+  EXPECT_EQ(Read(kept), jet);
+  EXPECT_TRUE(Read(db_).startsWith("SQLite format 3"));
+  EXPECT_FALSE(Start(2).contains("converted"));
 }
 
 }  // namespace

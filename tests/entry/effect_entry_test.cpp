@@ -11,68 +11,48 @@ class EffectEntry : public FormTest {
   std::string ExtraSql() const override { return kCatalogueSql; }
 };
 
-TEST_F(EffectEntry, TheCodeComesFromTheFirstTwoCharactersOfTheEntry) {
-  ChoosePort(1);
-  ChooseEffect(0);
-  EXPECT_EQ(form->CurCode, 7);
-  ChooseEffect(1);
-  EXPECT_EQ(form->CurCode, 12);
-  ChooseEffect(2);  // stored as "  3 Three  "
-  EXPECT_EQ(form->CurCode, 3);
-  ChooseEffect(3);
-  EXPECT_FALSE(form->CurCode.has_value());
-}
-
-TEST_F(EffectEntry, PickingPutsTheDefaultsBackAndFocusesStartWithItsTextSelected) {
-  ChoosePort(2);
-  ChooseEffect(0);
-  form->TxtLoop.SetText("9");
-  form->TxtDelay.SetFocus();
-  ChooseEffect(0);
+TEST_F(EffectEntry, EachPickTakesTheCodeAndPutsTheDefaultsBackFocusingStartOnPortsOneAndTwo) {
+  ChoosePort(2);  // capacity 30
   FrmForm& f = *form;
-  EXPECT_EQ(f.TxtLoop.Text(), "1");
-  EXPECT_EQ(f.TxtDelay.Text(), "5");
-  EXPECT_EQ(f.TxtA.Text(), "1");
-  EXPECT_EQ(f.TxtB.Text(), "30");
-  for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA, &f.TxtB}) EXPECT_TRUE(t->Enabled());
-  EXPECT_EQ(f.window.focus.Current(), &f.TxtA);
-  EXPECT_EQ(f.TxtA.SelStart(), 0);
-  EXPECT_EQ(f.TxtA.SelLength(), 1);
-  EXPECT_TRUE(f.CmdAdd.Enabled());
-  EXPECT_TRUE(f.CmdTest.Enabled());
-  // A digit typed now replaces the default.
-  f.TxtA.TypeChar('4');
+  // The code is the entry's first two characters, blanks trimmed first.
+  const std::pair<int, std::optional<std::int16_t>> picks[] = {
+      {0, 7}, {1, 12}, {2, 3} /* "  3 Three  " */, {3, std::nullopt}, {4, -1}};
+  for (const auto& [index, code] : picks) {
+    // Other values, the caret inside Start and the focus elsewhere: each pick
+    // must put every default and the selection back.
+    f.TxtLoop.SetText("9");
+    f.TxtB.SetText("8");
+    f.TxtA.SetText("44");
+    f.TxtA.SetSelStart(2);
+    f.TxtDelay.SetFocus();
+    ChooseEffect(index);
+    EXPECT_EQ(f.CurCode, code) << index;
+    EXPECT_EQ(f.TxtLoop.Text() + "," + f.TxtDelay.Text() + "," + f.TxtA.Text() + "," + f.TxtB.Text(),
+              "1,5,1,30");
+    for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA, &f.TxtB}) EXPECT_TRUE(t->Enabled());
+    EXPECT_EQ(f.window.focus.Current(), &f.TxtA);
+    EXPECT_EQ(f.TxtA.SelStart(), 0);
+    EXPECT_EQ(f.TxtA.SelLength(), 1);
+    EXPECT_TRUE(f.CmdAdd.Enabled());
+    EXPECT_TRUE(f.CmdTest.Enabled());
+  }
+  f.TxtA.TypeChar('4');  // a digit typed now replaces the default
   EXPECT_EQ(f.TxtA.Text(), "4");
-}
-
-TEST_F(EffectEntry, OnSignPortThreeStartAndEndAreDisabledAndKeepTheFocusAway) {
-  ChoosePort(3);
-  form->CmbFunc.SetFocus();
+  // On sign port 3 Start and End are off and the focus stays where it was.
+  f.CmbPORT.Choose(2);
+  f.CmbFunc.SetFocus();
   ChooseEffect(1);
-  EXPECT_EQ(form->CurCode, 2);
-  EXPECT_FALSE(form->TxtA.Enabled());
-  EXPECT_FALSE(form->TxtB.Enabled());
-  EXPECT_EQ(form->TxtA.Text(), "1");
-  EXPECT_EQ(form->TxtB.Text(), "20");
-  EXPECT_EQ(form->window.focus.Current(), &form->CmbFunc);
-  EXPECT_TRUE(form->CmdAdd.Enabled());
+  EXPECT_EQ(f.CurCode, 2);
+  EXPECT_FALSE(f.TxtA.Enabled());
+  EXPECT_FALSE(f.TxtB.Enabled());
+  EXPECT_EQ(f.TxtA.Text() + "," + f.TxtB.Text(), "1,20");
+  EXPECT_EQ(f.window.focus.Current(), &f.CmbFunc);
+  EXPECT_TRUE(f.CmdAdd.Enabled());
 }
 
 TEST(MiniProgram, FilterDigitKeyKeepsDigitsAndBackspaceOnly) {
-  for (int code = -300; code <= 300; ++code) {
-    const std::int16_t key = static_cast<std::int16_t>(code);
-    const bool keep = code == 8 || (code >= '0' && code <= '9');
-    EXPECT_EQ(Mini_Program::FilterDigitKey(key), keep ? key : 0) << code;
-  }
-}
-
-TEST(MiniProgram, SelectAllTextSelectsTheWholeText) {
-  TextField t("t");
-  t.SetText("123");
-  t.SetSelStart(2);
-  Mini_Program::SelectAllText(t);
-  EXPECT_EQ(t.SelStart(), 0);
-  EXPECT_EQ(t.SelLength(), 3);
+  for (std::int16_t code = -300; code <= 300; ++code)
+    EXPECT_EQ(Mini_Program::FilterDigitKey(code), code == 8 || (code >= '0' && code <= '9') ? code : 0) << code;
 }
 
 }  // namespace

@@ -12,11 +12,10 @@ class NumericFields : public FormTest {
   std::string ExtraSql() const override { return kCatalogueSql; }
   void SetUp() override {
     FormTest::SetUp();
-    ChoosePort(1);
+    ChoosePort(1);  // empty, so the capacity can be edited
     ChooseEffect(0);
   }
-  // Types `text` into a field that has the focus with its text selected,
-  // then leaves it for the next field.
+  // Types `text` into `field`, then leaves it for the next field.
   std::string Leave(TextField& field, const std::string& text) {
     field.SetText(text);
     field.SetFocus();
@@ -27,7 +26,7 @@ class NumericFields : public FormTest {
 
 TEST_F(NumericFields, TakeDigitsAndBackspaceOnly) {
   FrmForm& f = *form;
-  for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA, &f.TxtB}) {
+  for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA, &f.TxtB, &f.TxtMaxport}) {
     t->SetText("12");
     t->SetSelStart(2);
     for (char c : std::string("a- .\r")) t->TypeChar(c);
@@ -38,36 +37,22 @@ TEST_F(NumericFields, TakeDigitsAndBackspaceOnly) {
   }
 }
 
-TEST_F(NumericFields, LoopTimeAndStartAreRaisedToOneWhenLeft) {
+TEST_F(NumericFields, LeftFieldsAreBoundedLoopTimeStartByOneEndByTheCapacity) {
   FrmForm& f = *form;
-  for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA}) {
-    EXPECT_EQ(Leave(*t, "0"), "1") << t->Name();
-    EXPECT_EQ(Leave(*t, "00"), "1") << t->Name();
-    EXPECT_EQ(Leave(*t, ""), "1") << t->Name();
-    EXPECT_EQ(Leave(*t, "007"), "007") << t->Name();
-    EXPECT_EQ(Leave(*t, "99999"), "99999") << t->Name();
+  for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA})
+    for (auto [typed, left] : {std::pair{"0", "1"}, {"00", "1"}, {"", "1"}, {"007", "007"}, {"99999", "99999"}})
+      EXPECT_EQ(Leave(*t, typed), left) << t->Name() << " " << typed;
+  EXPECT_EQ(Leave(f.TxtA, "300"), "300");  // never compared with End or the capacity
+  // End, {capacity, typed, left}: above it, the capacity's text trimmed; below one,
+  // the text as it stands; no number, no upper bound.
+  const char* cases[][3] = {{"20", "25", "20"},  {"20", "020", "020"},  {"20", "0", "20"},
+                            {"20", "7", "7"},    {"20", "", "20"},      {" 20 ", "25", "20"},
+                            {" 20 ", "0", " 20 "}, {"0", "5", "0"},     {"?", "25", "25"},
+                            {"?", "0", "?"}};
+  for (const auto& c : cases) {
+    form->TxtMaxport.SetText(c[0]);
+    EXPECT_EQ(Leave(form->TxtB, c[1]), c[2]) << "capacity " << c[0] << " typed " << c[1];
   }
-  // Start is never compared with End or the capacity.
-  EXPECT_EQ(Leave(f.TxtA, "300"), "300");
-}
-
-TEST_F(NumericFields, EndIsPulledIntoOneToTheCapacity) {
-  FrmForm& f = *form;
-  f.CmbPORT.Choose(0);  // the list is empty, so the capacity can be edited
-  f.TxtMaxport.SetText("20");
-  ChooseEffect(0);
-  EXPECT_EQ(Leave(f.TxtB, "25"), "20");
-  EXPECT_EQ(Leave(f.TxtB, "0"), "20");
-  EXPECT_EQ(Leave(f.TxtB, "7"), "7");
-  EXPECT_EQ(Leave(f.TxtB, ""), "20");
-  f.TxtMaxport.SetText(" 20 ");
-  EXPECT_EQ(Leave(f.TxtB, "25"), "20");  // above the capacity: the text trimmed
-  EXPECT_EQ(Leave(f.TxtB, "0"), " 20 ");  // below one: the text as it stands
-  f.TxtMaxport.SetText("0");
-  EXPECT_EQ(Leave(f.TxtB, "5"), "0");
-  f.TxtMaxport.SetText("?");  // no number: no upper bound
-  EXPECT_EQ(Leave(f.TxtB, "25"), "25");
-  EXPECT_EQ(Leave(f.TxtB, "0"), "?");
 }
 
 TEST_F(NumericFields, EveryChangeOfTheCapacityKeepsTheCapacityByteCurrent) {
@@ -83,33 +68,23 @@ TEST_F(NumericFields, EveryChangeOfTheCapacityKeepsTheCapacityByteCurrent) {
   max.TypeChar('1');
   EXPECT_EQ(f.MaxByte, "\x01");
   max.TypeChar('2');
-  EXPECT_EQ(max.Text(), "12");
-  EXPECT_EQ(f.MaxByte, "\x0C");
-  max.SetText("255");
-  EXPECT_EQ(f.MaxByte, "\xFF");
-  max.SetText("256");
-  EXPECT_TRUE(f.MaxByte.empty());  // not sendable
-  max.SetText("99999");
-  EXPECT_TRUE(f.MaxByte.empty());
-  f.ResetControls();
+  EXPECT_EQ(f.MaxByte, "\x0C");  // "12"
+  // Beyond one byte the capacity byte is empty, so nothing is sent.
+  for (auto [text, byte] : {std::pair{"255", "\xFF"}, {"256", ""}, {"99999", ""}, {"-1", ""}}) {
+    max.SetText(text);
+    EXPECT_EQ(f.MaxByte, byte) << text;
+  }
+  f.ResetControls();  // "?"
   EXPECT_EQ(f.MaxByte, "\x01");
 }
 
 TEST(Numbers, ConvertWholeSixteenBitNumbersOnly) {
-  EXPECT_EQ(ToInt16(" 007 "), 7);
-  EXPECT_EQ(ToInt16("-32768"), -32768);
-  EXPECT_EQ(ToInt16("32767"), 32767);
-  EXPECT_FALSE(ToInt16("32768"));
-  EXPECT_FALSE(ToInt16("123456789012345678901234567890"));
-  EXPECT_FALSE(ToInt16(""));
-  EXPECT_FALSE(ToInt16("1 2"));
-  EXPECT_FALSE(ToInt16("-"));
-  EXPECT_FALSE(ToInt16("1.0"));
-  EXPECT_TRUE(IsNumeric(" 1.5e3 "));
-  EXPECT_TRUE(IsNumeric("-2"));
-  EXPECT_FALSE(IsNumeric("?"));
-  EXPECT_FALSE(IsNumeric("1e"));
-  EXPECT_FALSE(IsNumeric("."));
+  const std::pair<const char*, std::optional<std::int16_t>> cases[] = {
+      {" 007 ", 7}, {"-32768", -32768}, {"32767", 32767}, {"+5", 5}, {"32768", {}},
+      {"123456789012345678901234567890", {}}, {"", {}}, {"1 2", {}}, {"-", {}}, {"1.0", {}}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ToInt16(text), value) << text;
+  for (const char* text : {" 1.5e3 ", "-2"}) EXPECT_TRUE(IsNumeric(text)) << text;
+  for (const char* text : {"?", "1e", "."}) EXPECT_FALSE(IsNumeric(text)) << text;
 }
 
 }  // namespace

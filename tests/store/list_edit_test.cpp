@@ -6,8 +6,10 @@
 namespace zl::test {
 namespace {
 
-// Port 1 empty, port 2 numbered 1 to 5 (codes 11 to 15), port 3 numbered
-// 1, 2, 4.
+constexpr int kNone = -2;  // no click, no keyboard move
+
+// Port 1 empty, port 2 numbered 1 to 5 (a to e, codes 11 to 15), port 3
+// numbered 1, 2, 4 (x, y, z).
 class ListEdit : public FormTest {
  protected:
   std::string ExtraSql() const override {
@@ -20,331 +22,222 @@ class ListEdit : public FormTest {
   }
   virtual std::string MoreSql() const { return {}; }
 
-  // Port 2's list as "STT:code" pairs in list order.
-  std::string List2() const {
-    std::string rows = Rows("SELECT STT, CodeFunc FROM PORT2 ORDER BY STT");
+  // A port's list as the file holds it, "STT:name" in list order.
+  std::string List(int port) const {
+    std::string rows = Rows("SELECT STT, NameFunc FROM PORT" + std::to_string(port) + " ORDER BY STT");
     for (char& c : rows) c = c == '|' ? ':' : c == '\n' ? ',' : c;
     if (!rows.empty()) rows.pop_back();
     return rows;
   }
+  // The grid the same way; `mark` puts '*' before the current row.
+  std::string Grid(bool mark = false) const {
+    std::string out;
+    for (int r = 0; r < form->DataGrid.Rows(); ++r)
+      out += (r ? "," : "") + std::string(mark && r == form->DataGrid.Row() ? "*" : "") +
+             form->DataGrid.CellText(r, 0) + ":" + form->DataGrid.CellText(r, 1);
+    return out;
+  }
+  // "1:a,*2:b | DUN": the grid with its current row and the edit buttons,
+  // or the mismatch when the grid does not show what the file holds.
+  std::string State(int port) const {
+    if (Grid() != List(port)) return "grid " + Grid() + " != file " + List(port);
+    return Grid(true) + " | " + EditButtons();
+  }
+
+  // Per step: pick the port, click a grid row, move by keyboard, press a
+  // button, then compare State.
+  struct Step {
+    int port, click, key;
+    Button FrmForm::*button;
+    const char* state;
+  };
+  void Run(std::initializer_list<Step> steps) {
+    int n = 0;
+    for (const Step& s : steps) {
+      if (form->PortNo != s.port) ChoosePort(s.port);
+      if (s.click != kNone) ClickRow(s.click);
+      if (s.key != kNone) form->DataGrid.KeyToRow(s.key);
+      if (s.button) ((*form).*s.button).PerformClick();
+      EXPECT_EQ(State(s.port), s.state) << "step " << n++;
+    }
+  }
 };
 
-using Add = ListEdit;
-
-TEST_F(Add, TheFirstEffectGetsNumberOneAndEnablesSending) {
+TEST_F(ListEdit, AddAppendsUnderTheNextNumberEnablesSendingAndResetsTheEditButtons) {
   ChoosePort(1);
   ChooseEffect(1);  // "12 Twelve"
   form->TxtLoop.SetText(" 03 ");
   form->CmdAdd.PerformClick();
   EXPECT_EQ(Rows("SELECT * FROM PORT1"), "1|12|12 Twelve|5|3|1|40\n");
-  EXPECT_EQ(form->NextStt, 2);
+  EXPECT_EQ(State(1), "*1:12 Twelve | ---");
   EXPECT_TRUE(form->CmdSEND.Enabled());
   EXPECT_FALSE(form->TxtMaxport.Enabled());
-  EXPECT_EQ(GridStts(), "1");
-  EXPECT_EQ(form->DataGrid.Row(), 0);
-  EXPECT_TRUE(form->CmdAdd.Enabled());
+  ClickRow(0);
+  EXPECT_EQ(EditButtons(), "D--");  // the only row
+  ChooseEffect(2);  // "  3 Three  " in the catalogue
+  form->CmdAdd.PerformClick();
+  EXPECT_EQ(State(1), "1:12 Twelve,*2:3 Three | ---");
   EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(Add, TwoClicksAppendTheSameEffectUnderConsecutiveNumbersAtTheEnd) {
-  ChoosePort(2);
-  ClickRow(1);
-  EXPECT_EQ(EditButtons(), "DUN");
-  ChooseEffect(2);  // "  3 Three  ", stored trimmed
-  form->CmdAdd.PerformClick();
-  EXPECT_EQ(EditButtons(), "---");
-  form->CmdAdd.PerformClick();
-  EXPECT_EQ(Rows("SELECT STT, CodeFunc, NameFunc FROM PORT2 WHERE STT>5 ORDER BY STT"),
-            "6|3|3 Three\n7|3|3 Three\n");
-  EXPECT_EQ(GridStts(), "1,2,3,4,5,6,7");
-  EXPECT_EQ(form->DataGrid.Row(), 6);
-}
-
-TEST_F(Add, AfterADeleteTheNewRowLeavesAGap) {
-  ChoosePort(2);
-  ClickRow(1);
-  form->CmdDEL.PerformClick();
+  // After a delete the new row leaves a gap; the edit buttons go off.
+  Run({{2, 1, kNone, &FrmForm::CmdDEL, "*1:a,2:c,3:d,4:e | ---"},
+       {2, 1, kNone, nullptr, "1:a,*2:c,3:d,4:e | DUN"}});
   ChooseEffect(0);
   form->CmdAdd.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:13,3:14,4:15,6:7");
+  EXPECT_EQ(State(2), "1:a,2:c,3:d,4:e,*6:07 Seven | ---");
 }
 
-TEST_F(Add, RefusesWhatCannotBeStoredOrSentAndStoresNothing) {
+TEST_F(ListEdit, AddRefusesWhatCannotBeStoredOrSentAndStoresNothing) {
   ChoosePort(1);
   struct Case {
-    TextField* field;
+    int effect;
+    TextField FrmForm::*field;
     const char* text;
   };
-  const Case cases[] = {{&form->TxtLoop, ""},      {&form->TxtDelay, "99999"},
-                        {&form->TxtA, "1 2"},      {&form->TxtB, "?"},
-                        {&form->TxtLoop, "300"},   {&form->TxtB, "256"},
-                        {&form->TxtDelay, "-1"}};
+  const Case cases[] = {{0, &FrmForm::TxtLoop, ""},    {0, &FrmForm::TxtDelay, "99999"},
+                        {0, &FrmForm::TxtA, "1 2"},    {0, &FrmForm::TxtB, "?"},
+                        {0, &FrmForm::TxtLoop, "300"}, {0, &FrmForm::TxtB, "256"},
+                        {0, &FrmForm::TxtDelay, "-1"}, {3, nullptr, ""},  // "Xx no code"
+                        {4, nullptr, ""}};  // "-1 Minus": a code below 0 cannot be sent
   for (const Case& c : cases) {
-    ChooseEffect(0);
-    c.field->SetText(c.text);
+    ChooseEffect(c.effect);
+    if (c.field) ((*form).*c.field).SetText(c.text);
     messages.shown.clear();
     form->CmdAdd.PerformClick();
-    EXPECT_EQ(messages.shown.size(), 1u) << c.field->Name() << " " << c.text;
+    EXPECT_EQ(messages.shown.size(), 1u) << c.effect << " " << c.text;
   }
-  ChooseEffect(3);  // "Xx no code"
-  form->CmdAdd.PerformClick();
-  ChooseEffect(4);  // "-1 Minus": a code below 0 cannot be sent
-  form->CmdAdd.PerformClick();
-  EXPECT_EQ(messages.shown.size(), 3u);
   EXPECT_EQ(Rows("SELECT * FROM PORT1"), "");
   EXPECT_EQ(form->NextStt, 1);
   EXPECT_FALSE(form->CmdSEND.Enabled());
-}
-
-TEST_F(Add, OnSignPortThreeStartAndEndAreStoredButNeedNotFitAByte) {
-  ChoosePort(3);
+  // Start and End go out as one byte on sign port 2 too, but not on 3.
+  form->CmbPORT.Choose(1);
+  ChooseEffect(0);
+  form->TxtA.SetText("256");
+  form->CmdAdd.PerformClick();
+  EXPECT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(List(2), "1:a,2:b,3:c,4:d,5:e");
+  form->CmbPORT.Choose(2);
   ChooseEffect(1);
   form->TxtA.SetText("300");
   form->CmdAdd.PerformClick();
   EXPECT_EQ(Rows("SELECT * FROM PORT3 WHERE STT=5"), "5|2|02 Border two|5|1|300|20\n");
 }
 
-using EditButtonsTest = ListEdit;
-
-TEST_F(EditButtonsTest, FollowTheRowsNumberAmongTheOthers) {
-  ChoosePort(2);
-  ClickRow(0);
-  EXPECT_EQ(EditButtons(), "D-N");
-  ClickRow(4);
-  EXPECT_EQ(EditButtons(), "DU-");
-  ClickRow(2);
-  EXPECT_EQ(EditButtons(), "DUN");
-  EXPECT_EQ(form->SqlText, "SELECT * FROM PORT2 WHERE STT<3");
-  // Keyboard movement changes the row, not the buttons.
-  form->DataGrid.KeyToRow(0);
-  EXPECT_EQ(EditButtons(), "DUN");
-  // A gap does not matter: 4 has a smaller number.
-  form->CmbPORT.Choose(2);
-  ClickRow(2);
-  EXPECT_EQ(EditButtons(), "DU-");
+TEST_F(ListEdit, EditButtonsFollowTheClickedRowsNumber) {
+  Run({{2, 0, kNone, nullptr, "*1:a,2:b,3:c,4:d,5:e | D-N"},
+       {2, 4, kNone, nullptr, "1:a,2:b,3:c,4:d,*5:e | DU-"},
+       {2, 2, kNone, nullptr, "1:a,2:b,*3:c,4:d,5:e | DUN"},
+       {2, kNone, 0, nullptr, "*1:a,2:b,3:c,4:d,5:e | DUN"},  // the keyboard moves only the row
+       {3, 2, kNone, nullptr, "1:x,2:y,*4:z | DU-"},          // a gap does not matter
+       {1, -1, kNone, nullptr, " | ---"}});
 }
 
-TEST_F(EditButtonsTest, AnEmptyListOrTheOnlyRow) {
-  ChoosePort(1);
-  ClickRow(-1);
-  EXPECT_EQ(EditButtons(), "---");
-  ChooseEffect(0);
-  form->CmdAdd.PerformClick();
-  ClickRow(0);
-  EXPECT_EQ(EditButtons(), "D--");
-}
-
-TEST_F(EditButtonsTest, AClickBeforeAnyPortWasChosenChangesNothing) {
+TEST_F(ListEdit, BeforeAnyPortAGridClickChangesNothingAndNewKeepsThePlaceholder) {
   Load();
+  const int rows = form->DataGrid.Rows();
   form->CmdDEL.SetEnabled(true);
   ClickRow(0);
   EXPECT_EQ(EditButtons(), "D--");
+  form->MnuNew.PerformClick();
+  EXPECT_EQ(List(2), "");
+  EXPECT_EQ(form->DataGrid.Rows(), rows);
   EXPECT_TRUE(messages.shown.empty());
 }
 
-using Delete = ListEdit;
-
-TEST_F(Delete, RenumbersTheRowsBehindTheDeletedOne) {
-  ChoosePort(2);
-  ClickRow(0);
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(List2(), "1:12,2:13,3:14,4:15");
-  EXPECT_EQ(GridStts(), "1,2,3,4");
-  EXPECT_EQ(form->DataGrid.Row(), 0);
-  EXPECT_EQ(EditButtons(), "---");
-  EXPECT_EQ(form->NextStt, 6);
+TEST_F(ListEdit, DeleteRenumbersTheRowsBehindInListOrder) {
+  Run({// b and c exchange numbers, so the file's order is no longer the list's.
+       {2, 1, kNone, &FrmForm::CmdDOWN, "1:a,2:c,*3:b,4:d,5:e | DUN"},
+       {2, 0, kNone, &FrmForm::CmdDEL, "*1:c,2:b,3:d,4:e | ---"},
+       {2, 3, kNone, &FrmForm::CmdDEL, "*1:c,2:b,3:d | ---"},  // the highest: nothing to renumber
+       {3, 0, kNone, &FrmForm::CmdDEL, "*1:y,2:z | ---"},      // every gap behind closes
+       {3, 0, kNone, &FrmForm::CmdDEL, "*1:z | ---"}});
   EXPECT_TRUE(form->CmdSEND.Enabled());
-
-  ClickRow(3);
-  form->CmdDEL.PerformClick();  // the highest: nothing to renumber
-  EXPECT_EQ(List2(), "1:12,2:13,3:14");
-}
-
-TEST_F(Delete, ClosesEveryGapBehindTheDeletedRow) {
-  ChoosePort(3);
-  ClickRow(0);
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(Stts(3), "1,2");
-  EXPECT_EQ(Rows("SELECT CodeFunc FROM PORT3 ORDER BY STT"), "2\n4\n");
-}
-
-TEST_F(Delete, TheOnlyRowEmptiesTheList) {
-  ChoosePort(1);
-  ChooseEffect(0);
-  form->CmdAdd.PerformClick();
-  ClickRow(0);
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(Stts(1), "");
-  EXPECT_TRUE(form->TxtMaxport.Enabled());
+  EXPECT_FALSE(form->TxtMaxport.Enabled());
+  Run({{3, 0, kNone, &FrmForm::CmdDEL, " | ---"}});
   EXPECT_FALSE(form->CmdSEND.Enabled());
-  EXPECT_EQ(EditButtons(), "---");
-}
-
-TEST_F(Delete, AStaleButtonOnAnEmptyListChangesNothing) {
-  ChoosePort(2);
-  ClickRow(0);
-  form->CmbPORT.Choose(0);  // port 1, empty; DEL stays enabled
-  ASSERT_TRUE(form->CmdDEL.Enabled());
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:12,3:13,4:14,5:15");
-  EXPECT_EQ(EditButtons(), "---");
+  EXPECT_TRUE(form->TxtMaxport.Enabled());
+  // A stale DEL: port 3 was chosen since the click on port 2.
+  Run({{2, 0, kNone, nullptr, "*1:c,2:b,3:d | D-N"}, {3, kNone, kNone, nullptr, " | D-N"},
+       {3, kNone, kNone, &FrmForm::CmdDEL, " | ---"}});
+  EXPECT_EQ(List(2), "1:c,2:b,3:d");
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(Delete, KeepsTheListsOrderWhenStorageOrderDiffersFromIt) {
-  ChoosePort(2);
-  // Move the last row to the top: storage order is now 1..5 by insertion,
-  // numbers 2,3,4,5,1.
-  ClickRow(4);
-  for (int i = 0; i < 4; ++i) form->CmdUP.PerformClick();
-  ASSERT_EQ(List2(), "1:15,2:11,3:12,4:13,5:14");
-  ClickRow(0);
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:12,3:13,4:14");
-}
-
-class DeleteFailure : public ListEdit {
-  // The renumbering's second update fails.
-  std::string MoreSql() const override {
-    return "CREATE TRIGGER fail_renumber BEFORE UPDATE ON PORT2 WHEN NEW.STT = 3"
-           " BEGIN SELECT RAISE(ABORT, 'disk full'); END;\n";
-  }
-};
-
-TEST_F(DeleteFailure, LeavesTheListExactlyAsBeforeAndSaysSo) {
-  ChoosePort(2);
-  const std::string before = Rows("SELECT rowid, * FROM PORT2 ORDER BY rowid");
-  ClickRow(1);
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(Rows("SELECT rowid, * FROM PORT2 ORDER BY rowid"), before);
-  EXPECT_EQ(GridStts(), "1,2,3,4,5");
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find("disk full"), std::string::npos);
-  EXPECT_FALSE(form->Rs->IsOpen());
-  // The program goes on: the list can still be edited.
-  ClickRow(4);
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:12,3:13,4:14");
-}
-
-using Move = ListEdit;
-
-TEST_F(Move, UpExchangesNumbersAndKeepsTheMovedRowCurrent) {
-  ChoosePort(2);
-  ClickRow(2);
-  form->CmdUP.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:13,3:12,4:14,5:15");
-  EXPECT_EQ(form->DataGrid.Row(), 1);
-  EXPECT_EQ(form->DataGrid.CellText(1, 1), "c");
-  EXPECT_EQ(EditButtons(), "DUN");
-  form->CmdUP.PerformClick();  // two clicks: two places
-  EXPECT_EQ(List2(), "1:13,2:11,3:12,4:14,5:15");
-  EXPECT_EQ(form->DataGrid.Row(), 0);
-  EXPECT_EQ(EditButtons(), "D-N");
-}
-
-TEST_F(Move, DownOnTheSecondToLastMakesItTheLast) {
-  ChoosePort(2);
-  ClickRow(3);
-  form->CmdDOWN.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:12,3:13,4:15,5:14");
-  EXPECT_EQ(form->DataGrid.Row(), 4);
-  EXPECT_EQ(EditButtons(), "DU-");
-}
-
-TEST_F(Move, UpAcrossAGapOnlyRenumbersTheMovedRow) {
-  ChoosePort(3);
-  ClickRow(2);  // number 4
-  form->CmdUP.PerformClick();
-  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT3 ORDER BY STT"), "1|1\n2|2\n3|4\n");
-  EXPECT_EQ(form->DataGrid.Row(), 2);
-}
-
-TEST_F(Move, DownAcrossAGapMakesTheRowAtThatPositionCurrent) {
-  ChoosePort(3);
-  ClickRow(1);  // number 2
-  form->CmdDOWN.PerformClick();
-  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT3 ORDER BY STT"), "1|1\n3|2\n4|4\n");
-  // Position 2 holds the row numbered 4 now.
-  EXPECT_EQ(form->DataGrid.Row(), 2);
-  EXPECT_EQ(form->DataGrid.CellText(2, 0), "4");
-  EXPECT_EQ(EditButtons(), "DU-");
-}
-
-TEST_F(Move, StaleButtonsAtTheEndsChangeNothing) {
-  ChoosePort(2);
-  ClickRow(2);
-  form->DataGrid.KeyToRow(0);  // buttons stay DUN
-  form->CmdUP.PerformClick();
-  form->DataGrid.KeyToRow(4);
-  form->CmdDOWN.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:12,3:13,4:14,5:15");
-  EXPECT_EQ(EditButtons(), "DU-");
+TEST_F(ListEdit, UpAndDownExchangeNumbersWithTheNeighbour) {
+  Run({{2, 2, kNone, &FrmForm::CmdUP, "1:a,*2:c,3:b,4:d,5:e | DUN"},
+       {2, kNone, kNone, &FrmForm::CmdUP, "*1:c,2:a,3:b,4:d,5:e | D-N"},
+       {2, 3, kNone, &FrmForm::CmdDOWN, "1:c,2:a,3:b,4:e,*5:d | DU-"},
+       // Stale buttons at the ends change nothing.
+       {2, 2, 0, &FrmForm::CmdUP, "*1:c,2:a,3:b,4:e,5:d | D-N"},
+       {2, kNone, 4, &FrmForm::CmdDOWN, "1:c,2:a,3:b,4:e,*5:d | DU-"},
+       // Across a gap only the moved row is renumbered; the row at its
+       // position becomes current.
+       {3, 1, kNone, &FrmForm::CmdDOWN, "1:x,3:y,*4:z | DU-"},
+       {3, 1, kNone, &FrmForm::CmdUP, "1:x,*2:y,4:z | DUN"}});
   EXPECT_TRUE(messages.shown.empty());
 }
 
-class MoveFailure : public ListEdit {
-  // The moved row's own update fails after the neighbour's succeeded.
-  std::string MoreSql() const override {
-    return "CREATE TRIGGER fail_move BEFORE UPDATE ON PORT2 WHEN OLD.CodeFunc = 13"
-           " BEGIN SELECT RAISE(ABORT, 'locked'); END;\n";
-  }
-};
-
-TEST_F(MoveFailure, LeavesBothRowsAsTheyWere) {
-  ChoosePort(2);
-  ClickRow(2);
-  form->CmdUP.PerformClick();
-  EXPECT_EQ(List2(), "1:11,2:12,3:13,4:14,5:15");
-  EXPECT_EQ(GridStts(), "1,2,3,4,5");
-  EXPECT_EQ(messages.shown.size(), 1u);
-}
-
-using NewProgram = ListEdit;
-
-TEST_F(NewProgram, EmptiesAllThreeListsAndResetsTheEditControls) {
+TEST_F(ListEdit, NewEmptiesAllThreeListsAndResetsTheEditControls) {
   ChoosePort(2);
   const std::string caps = Rows("SELECT * FROM MaxPort ORDER BY Port");
   ClickRow(1);
   ChooseEffect(0);
   form->MnuNew.PerformClick();
-  EXPECT_EQ(Rows("SELECT count(*) FROM PORT1") + Rows("SELECT count(*) FROM PORT2") +
-                Rows("SELECT count(*) FROM PORT3"),
-            "0\n0\n0\n");
+  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM PORT1), (SELECT count(*) FROM PORT2),"
+                 " (SELECT count(*) FROM PORT3)"),
+            "0|0|0\n");
   EXPECT_EQ(Rows("SELECT * FROM MaxPort ORDER BY Port"), caps);
-  EXPECT_EQ(form->DataGrid.Rows(), 0);
-  EXPECT_EQ(EditButtons(), "---");
-  EXPECT_FALSE(form->CmdAdd.Enabled());
-  EXPECT_FALSE(form->CmbFunc.Enabled());
-  EXPECT_EQ(form->CmbPORT.Text(), "PORT ?");
+  EXPECT_EQ(State(2), " | ---");
+  EXPECT_FALSE(form->CmbFunc.Enabled());  // the controls reset as by ResetControls
   EXPECT_EQ(form->PortNo, 2);
   EXPECT_EQ(form->NextStt, 1);
-  EXPECT_TRUE(form->CmbPORT.Enabled());
 }
 
-TEST_F(NewProgram, BeforeAnyPortTheGridStillShowsThePlaceholderTable) {
-  Load();
-  const int rows = form->DataGrid.Rows();
-  form->MnuNew.PerformClick();
-  EXPECT_EQ(Stts(2), "");
-  EXPECT_EQ(form->DataGrid.Rows(), rows);
-}
-
-class NewProgramFailure : public ListEdit {
-  std::string MoreSql() const override {
-    return "CREATE TRIGGER keep_port3 BEFORE DELETE ON PORT3"
-           " BEGIN SELECT RAISE(ABORT, 'read-only'); END;\n";
-  }
+// A trigger fails one statement in the middle of a change.
+struct Failure {
+  const char* name;
+  const char* trigger;
+  int row;
+  void (*act)(FrmForm&);
+  const char* reason;
 };
 
-TEST_F(NewProgramFailure, LeavesEveryListAsItWas) {
-  ChoosePort(1);
-  form->MnuNew.PerformClick();
-  EXPECT_EQ(Stts(2), "1,2,3,4,5");
-  EXPECT_EQ(Stts(3), "1,2,4");
-  EXPECT_EQ(messages.shown.size(), 1u);
+class ListEditFailure : public ListEdit, public ::testing::WithParamInterface<Failure> {
+  std::string MoreSql() const override { return GetParam().trigger; }
+};
+
+TEST_P(ListEditFailure, LeavesEveryListAsItWasSaysWhyAndGoesOn) {
+  ChoosePort(2);
+  const char* all = "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2"
+                    " UNION ALL SELECT 3, rowid, * FROM PORT3";
+  const std::string before = Rows(all);
+  if (GetParam().row != kNone) ClickRow(GetParam().row);
+  GetParam().act(*form);
+  EXPECT_EQ(Rows(all), before);
+  EXPECT_EQ(Grid(), "1:a,2:b,3:c,4:d,5:e");
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find(GetParam().reason), std::string::npos) << messages.shown[0];
+  EXPECT_FALSE(form->Rs->IsOpen());
   EXPECT_TRUE(form->CmbFunc.Enabled());  // no reset after a failure
+  ClickRow(4);
+  form->CmdDEL.PerformClick();
+  EXPECT_EQ(List(2), "1:a,2:b,3:c,4:d");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ListEditFailure,
+    ::testing::Values(
+        // DEL of number 2: renumbering 3 succeeds, 4 fails.
+        Failure{"Delete", "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN NEW.STT = 3"
+                " BEGIN SELECT RAISE(ABORT, 'disk full'); END;\n",
+                1, [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "disk full"},
+        // UP: the neighbour's update succeeds, the moved row's fails.
+        Failure{"Up", "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN OLD.CodeFunc = 13"
+                " BEGIN SELECT RAISE(ABORT, 'locked'); END;\n",
+                2, [](FrmForm& f) { f.CmdUP.PerformClick(); }, "locked"},
+        // New: PORT1 and PORT2 are emptied, PORT3 refuses.
+        Failure{"New", "CREATE TRIGGER t BEFORE DELETE ON PORT3 BEGIN SELECT RAISE(ABORT, 'read-only'); END;\n",
+                kNone, [](FrmForm& f) { f.MnuNew.PerformClick(); }, "read-only"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zl::test

@@ -7,6 +7,8 @@
 namespace zl::test {
 namespace {
 
+// Port 1 empty (capacity 40); port 2 stored as 2, 1, 3 with an empty
+// capacity value; port 3 at the highest number without a capacity row.
 class PortSelection : public FormTest {
   std::string ExtraSql() const override {
     return std::string(kCatalogueSql) +
@@ -18,63 +20,46 @@ class PortSelection : public FormTest {
   }
 };
 
-TEST_F(PortSelection, AnEmptyListAllowsEditingTheCapacityButNotSending) {
-  ChoosePort(1);
+const std::vector<std::string> kShow = {"07 Seven", "12 Twelve", "3 Three", "Xx no code", "-1 Minus"};
+const std::vector<std::string> kBorder = {"01 Border one", "02 Border two"};
+
+TEST_F(PortSelection, EachChoiceShowsThatPortsListCapacityAndCatalogue) {
+  struct Case {
+    int port;
+    const char* grid;
+    std::optional<std::int16_t> next;
+    bool rows;  // SEND on, capacity locked
+    const char* capacity;  // an empty or missing value keeps the field's text
+    const std::vector<std::string>& catalogue;
+  };
+  const Case cases[] = {{2, "1,2,3", 4, true, "?", kShow},
+                        {3, "32767", std::nullopt, true, "?", kBorder},
+                        {1, "", 1, false, "40", kShow},
+                        {3, "32767", std::nullopt, true, "40", kBorder},
+                        {1, "", 1, false, "40", kShow}};
   FrmForm& f = *form;
-  EXPECT_EQ(f.DataGrid.Rows(), 0);
-  EXPECT_EQ(f.NextStt, 1);
-  EXPECT_FALSE(f.CmdSEND.Enabled());
-  EXPECT_TRUE(f.TxtMaxport.Enabled());
-  EXPECT_EQ(f.TxtMaxport.Text(), "40");
-  EXPECT_EQ(f.TxtB.Text(), "40");
-  EXPECT_EQ(f.MaxByte, std::string(1, '\x28'));
-  EXPECT_TRUE(f.CmdMaxport.Enabled());
-  EXPECT_TRUE(f.CmbFunc.Enabled());
-  EXPECT_EQ(f.CmbFunc.Text(), Utf8ToCp1252("Choïn kieåu hieäu öùng ?"));
-  EXPECT_FALSE(f.CmdAdd.Enabled());
-  EXPECT_FALSE(f.CmdTest.Enabled());
-  EXPECT_EQ(f.SqlText, "SELECT * FROM ShowFunc");
-  EXPECT_FALSE(f.Rs->IsOpen());
-}
-
-TEST_F(PortSelection, AListWithRowsIsShownInNumberOrderAndCanBeSent) {
-  ChoosePort(2);
-  FrmForm& f = *form;
-  EXPECT_EQ(GridStts(), "1,2,3");
-  EXPECT_EQ(f.DataGrid.CellText(0, 1), "a");
-  EXPECT_EQ(f.NextStt, 4);
-  EXPECT_TRUE(f.CmdSEND.Enabled());
-  EXPECT_FALSE(f.TxtMaxport.Enabled());
-  // Its capacity value is empty in the file: the field keeps its text.
-  EXPECT_EQ(f.TxtMaxport.Text(), "?");
-  EXPECT_EQ(f.TxtB.Text(), "?");
-  EXPECT_EQ(f.MaxByte, std::string(1, '\x01'));
-}
-
-TEST_F(PortSelection, EachPortGetsItsOwnCatalogueOnceOver) {
-  ChoosePort(1);
-  const std::vector<std::string> show = {"07 Seven", "12 Twelve", "3 Three", "Xx no code",
-                                         "-1 Minus"};
-  EXPECT_EQ(form->CmbFunc.Items(), show);
-  form->CmbPORT.Choose(0);
-  EXPECT_EQ(form->CmbFunc.Items(), show);
-  form->CmbPORT.Choose(2);
-  EXPECT_EQ(form->CmbFunc.Items(), (std::vector<std::string>{"01 Border one", "02 Border two"}));
-  form->CmbPORT.Choose(1);
-  EXPECT_EQ(form->CmbFunc.Items(), show);
-}
-
-TEST_F(PortSelection, APortWithoutCapacityRowKeepsTheFieldsText) {
-  ChoosePort(1);
-  form->CmbPORT.Choose(2);
-  EXPECT_EQ(form->TxtMaxport.Text(), "40");
-}
-
-TEST_F(PortSelection, APortAtTheHighestNumberCanBeChosenButTakesNoMoreRows) {
+  for (const Case& c : cases) {
+    if (f.CmbFunc.ListCount() > 0) ChooseEffect(0);  // ADD and TEST on, an entry shown
+    ChoosePort(c.port);
+    SCOPED_TRACE(c.port);
+    EXPECT_EQ(GridStts(), c.grid);
+    EXPECT_EQ(f.NextStt, c.next);
+    EXPECT_EQ(f.CmdSEND.Enabled(), c.rows);
+    EXPECT_EQ(f.TxtMaxport.Enabled(), !c.rows);
+    EXPECT_EQ(f.TxtMaxport.Text(), c.capacity);
+    EXPECT_EQ(f.TxtB.Text(), c.capacity);
+    EXPECT_EQ(f.CmbFunc.Items(), c.catalogue);
+    EXPECT_TRUE(f.CmbFunc.Enabled());
+    EXPECT_EQ(f.CmbFunc.Text(), Utf8ToCp1252("Choïn kieåu hieäu öùng ?"));
+    EXPECT_TRUE(f.CmdMaxport.Enabled());
+    EXPECT_FALSE(f.CmdAdd.Enabled());
+    EXPECT_FALSE(f.CmdTest.Enabled());
+    EXPECT_FALSE(f.Rs->IsOpen());
+  }
+  EXPECT_EQ(f.MaxByte, "\x28");  // 40
+  // A list at the highest number takes no more rows.
   ChoosePort(3);
   const std::string before = Rows("SELECT * FROM PORT3");
-  EXPECT_FALSE(form->NextStt.has_value());
-  EXPECT_EQ(GridStts(), "32767");
   ChooseEffect(0);
   form->CmdAdd.PerformClick();
   EXPECT_EQ(Rows("SELECT * FROM PORT3"), before);
@@ -82,40 +67,20 @@ TEST_F(PortSelection, APortAtTheHighestNumberCanBeChosenButTakesNoMoreRows) {
   EXPECT_NE(messages.shown[0].find("32767"), std::string::npos);
 }
 
-TEST_F(PortSelection, ChoosingThePortAgainGivesTheSameState) {
-  ChoosePort(2);
-  const auto next = form->NextStt;
-  const std::string grid = GridStts();
-  form->CmbPORT.Choose(1);
-  EXPECT_EQ(form->NextStt, next);
-  EXPECT_EQ(GridStts(), grid);
-  EXPECT_EQ(form->CmbFunc.ListCount(), 5);
-}
-
-class EmptyCatalogue : public FormTest {
-  std::string ExtraSql() const override { return "DELETE FROM ShowFunc;\n"; }
+class BrokenTables : public FormTest {
+  std::string ExtraSql() const override { return "DELETE FROM ShowFunc;\nDROP TABLE PORT2;\n"; }
 };
 
-TEST_F(EmptyCatalogue, LeavesTheEffectListEmpty) {
-  ChoosePort(1);
-  EXPECT_EQ(form->CmbFunc.ListCount(), 0);
-  EXPECT_EQ(form->SqlText, "SELECT * FROM ShowFunc");
-  EXPECT_FALSE(form->Rs->IsOpen());
-}
-
-class MissingPortTable : public FormTest {
-  std::string ExtraSql() const override { return "DROP TABLE PORT2;\n"; }
-};
-
-TEST_F(MissingPortTable, IsReportedAndTheProgramGoesOn) {
+TEST_F(BrokenTables, AMissingListIsReportedAndAnEmptyCatalogueListsNothing) {
   Connect();
   form->CmbPORT.Choose(1);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].find("PORT2"), std::string::npos);
   EXPECT_FALSE(form->Rs && form->Rs->IsOpen());
-  form->CmbPORT.Choose(0);
-  EXPECT_EQ(form->PortNo, 1);
+  ChoosePort(1);  // the program goes on
   EXPECT_TRUE(form->GridRs->IsOpen());
+  EXPECT_EQ(form->CmbFunc.ListCount(), 0);
+  EXPECT_EQ(form->SqlText, "SELECT * FROM ShowFunc");
 }
 
 }  // namespace

@@ -58,15 +58,6 @@ class FormTest : public ::testing::Test {
     form->CmbFunc.Choose(index);
   }
 
-  // The STT column of a port's list in list order, e.g. "1,2,3".
-  std::string Stts(int port) const {
-    std::string rows = Rows("SELECT STT FROM PORT" + std::to_string(port) + " ORDER BY STT");
-    for (char& c : rows)
-      if (c == '\n') c = ',';
-    if (!rows.empty()) rows.pop_back();
-    return rows;
-  }
-
   // What the grid shows in its first column, e.g. "1,2,3".
   std::string GridStts() const {
     std::string out;
