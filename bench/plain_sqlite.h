@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace zl::bench {
 

@@ -14,6 +14,8 @@ import sys
 SIDES = ("window", "floor", "view")
 SMALL, LARGE = 1000, 32000
 VIEW_ROWS = 1000
+# The report's own order is random when repetitions are interleaved.
+ORDER = ("choose_port", "grid_click", "add", "del_first", "up_middle", "down_middle", "file_new", "upload")
 UNIT_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
 
@@ -21,7 +23,7 @@ def base_name(bench):
     """side/op/rows without the repetition and timing suffixes."""
     name = bench.get("run_name") or bench["name"]
     parts = [p for p in name.split("/")
-             if not (p.startswith("repeats:") or p.startswith("min_time:") or p == "real_time")]
+             if not (p.startswith(("repeats:", "min_time:", "iterations:")) or p == "real_time")]
     return parts
 
 
@@ -71,8 +73,8 @@ def main():
         report = json.load(f)
     t, other, errors = medians(report)
 
-    ops = []
-    for (side, op, _rows) in t:
+    ops = [op for op in ORDER if any(k[1] == op for k in t)]
+    for (_side, op, _rows) in t:
         if op not in ops:
             ops.append(op)
     rows_of = sorted({r for (s, _o, r) in t if s != "view"})
