@@ -1,15 +1,12 @@
 // zl-makedb OUT.mdb SCRIPT.sql: builds a database file from an SQL script.
-#include <QCoreApplication>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include "platform/sqlite_database.h"
+#include "platform/sqlite_script.h"
 
 int main(int argc, char** argv) {
-  // The SQL driver is a plugin; loading it needs the application object.
-  QCoreApplication app(argc, argv);
   if (argc != 3) {
     std::fprintf(stderr, "usage: zl-makedb OUT.mdb SCRIPT.sql\n");
     return 2;

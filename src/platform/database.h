@@ -34,17 +34,25 @@ struct Value {
   bool operator==(const Value& o) const { return v == o.v; }
 };
 
-// A failure of the provider: its error number and message.
+// A failure of the provider: its error number and message, and what the
+// window can tell the operator about it beyond them.
 class DbError : public std::runtime_error {
  public:
-  DbError(int number, const std::string& message)
-      : std::runtime_error(message), number_(number) {}
+  enum class Cause {
+    Other,
+    Busy,      // another program holds the file
+    ReadOnly,  // the file or its directory cannot be written
+  };
+  DbError(int number, const std::string& message, Cause cause = Cause::Other)
+      : std::runtime_error(message), number_(number), cause_(cause) {}
   int Number() const { return number_; }
+  Cause GetCause() const { return cause_; }
   // "Error <number>: <message>"
   std::string Report() const;
 
  private:
   int number_;
+  Cause cause_;
 };
 
 class Recordset {
@@ -112,6 +120,13 @@ class Database {
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;
   virtual void RollbackTrans() = 0;
+
+  // Each operation of the window starts here: an operation that finds the
+  // file held by another program waits for it a bounded time in all, then
+  // fails with Cause::Busy.
+  virtual void StartOperation() {}
+  // Raised once per operation when it starts waiting for the file.
+  std::function<void()> Waiting;
 };
 
 }  // namespace zl

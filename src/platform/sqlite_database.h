@@ -1,4 +1,4 @@
-// The database interface on SQLite through Qt SQL.
+// The database interface on SQLite.
 #pragma once
 
 #include <memory>
@@ -11,12 +11,6 @@ namespace zl {
 // Texts travel between the window's 8-bit strings and the file as the
 // Windows-1252 characters of their codes, as an Access file holds them.
 std::unique_ptr<Database> MakeSqliteDatabase();
-
-// Creates the database file `path` from the statements of `script` (UTF-8
-// SQL, statements ending in ";" at a line end). Writes a temporary file
-// beside it and renames it into place, so `path` is never half-written.
-// Throws DbError.
-void CreateDatabaseFromScript(const std::string& path, const std::string& script);
 
 // Converts the Access file `path` into a database of this store: reads and
 // checks all of it, writes the new file beside it, then keeps the original

@@ -1,6 +1,7 @@
 // The SQLite database layer on real files. The executable's own refusals are
 // in tests/app/startup_failure_test.cpp; the window's edits in tests/store/.
 #include "platform/sqlite_database.h"
+#include "platform/sqlite_script.h"
 
 #include <gtest/gtest.h>
 

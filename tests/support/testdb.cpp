@@ -1,20 +1,12 @@
 #include "support/testdb.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QStringList>
-#include <QUrl>
-#include <QVariant>
-#include <atomic>
+#include <sqlite3.h>
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-#include "platform/sqlite_database.h"
+#include "platform/sqlite_script.h"
 
 namespace zl::test {
 
@@ -30,36 +22,32 @@ std::string MakeTestDb(const std::string& dir, const std::string& extra_sql) {
 }
 
 std::string QueryRows(const std::string& db_path, const std::string& sql) {
-  static std::atomic<unsigned> counter{0};
-  const QString name = QStringLiteral("zl-test-rows-%1").arg(++counter);
+  // A connection of its own, read-only and never creating the file checked.
+  sqlite3* db = nullptr;
+  std::string error;
   std::string out;
-  QString error;
-  {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    // Read-only, and never creating the file being checked.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
-    const QString abs = QDir::cleanPath(QDir(QString::fromStdString(db_path)).absolutePath());
-    db.setDatabaseName(QStringLiteral("file://") + QString::fromLatin1(QUrl::toPercentEncoding(abs, "/")) +
-                       QStringLiteral("?mode=ro"));
-    if (!db.open()) {
-      error = db.lastError().text();
+  if (sqlite3_open_v2(db_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    error = sqlite3_errmsg(db);
+  } else {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+      error = sqlite3_errmsg(db);
     } else {
-      QSqlQuery q(db);
-      if (!q.exec(QString::fromStdString(sql))) {
-        error = q.lastError().text();
-      } else {
-        const int n = q.record().count();
-        while (q.next()) {
-          QStringList cells;
-          for (int i = 0; i < n; ++i) cells << (q.isNull(i) ? QStringLiteral("NULL") : q.value(i).toString());
-          out += cells.join(QLatin1Char('|')).toStdString() + "\n";
+      int rc;
+      while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+          if (i) out += '|';
+          const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+          out += text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "NULL";
         }
+        out += '\n';
       }
+      if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
     }
-    db.close();
+    sqlite3_finalize(stmt);
   }
-  QSqlDatabase::removeDatabase(name);
-  if (!error.isEmpty()) throw std::runtime_error("QueryRows(" + sql + "): " + error.toStdString());
+  sqlite3_close(db);
+  if (!error.empty()) throw std::runtime_error("QueryRows(" + sql + "): " + error);
   return out;
 }
 

@@ -1,0 +1,54 @@
+#include "sqlite_files.h"
+
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace zl::sqlite {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string TempNameFor(const std::string& target) {
+  std::random_device random;
+  return target + ".tmp-" + std::to_string(random());
+}
+
+DbError FileError(const std::string& what, const std::error_code& ec) {
+  return DbError(SQLITE_IOERR, what + ": " + ec.message());
+}
+
+}  // namespace
+
+void RemoveTemp(const std::string& tmp) {
+  std::error_code ec;
+  fs::remove(tmp, ec);
+  fs::remove(tmp + "-journal", ec);
+}
+
+std::string WriteTempDatabase(const std::string& target, const std::function<void(Connection&)>& fill) {
+  const std::string tmp = TempNameFor(target);
+  try {
+    const auto conn = Connection::Create(tmp);
+    // The journal only matters for a file that already counts; the commit
+    // still syncs the file itself, before it is renamed into place.
+    conn->Exec("PRAGMA journal_mode=MEMORY");
+    conn->Exec("BEGIN");
+    fill(*conn);
+    conn->Exec("COMMIT");
+    conn->Close();
+  } catch (...) {
+    RemoveTemp(tmp);
+    throw;
+  }
+  return tmp;
+}
+
+void RenameOver(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  if (ec) throw FileError("cannot rename " + from + " to " + to, ec);
+}
+
+}  // namespace zl::sqlite

@@ -1,0 +1,23 @@
+// Whole database files written beside their final place and renamed into
+// it, so that a reader never finds one half-written.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "sqlite_connection.h"
+
+namespace zl::sqlite {
+
+// Writes a new database into a temporary file beside `target` with `fill`,
+// in one transaction that reaches the disk, and returns the temporary's
+// path. Throws DbError and leaves nothing behind on failure.
+std::string WriteTempDatabase(const std::string& target, const std::function<void(Connection&)>& fill);
+
+// Removes a temporary database and its journal.
+void RemoveTemp(const std::string& tmp);
+
+// Renames `from` over `to`; throws DbError naming both.
+void RenameOver(const std::string& from, const std::string& to);
+
+}  // namespace zl::sqlite
