@@ -131,10 +131,12 @@ class FrmForm {
 
  private:
   void WireEvents();
-  // Runs a handler; a database or serial failure is reported to the
-  // operator and the program goes on.
+  // Runs a handler as one operation: a database or serial failure is
+  // reported to the operator and the program goes on; a wait for a file held
+  // by another program shows as busy while it lasts.
   void Guarded(void (FrmForm::*handler)());
   void ReportDbError(const DbError& e);
+  void EndWait();
   // SqlText = sql; opens Rs on it.
   Recordset& OpenRs(const std::string& sql);
   void CloseRs();
@@ -157,8 +159,18 @@ class FrmForm {
   // operator why nothing is sent.
   bool CanSend();
 
+  // Whether the sign port's table has a row meeting `condition` (an SQL
+  // WHERE clause), without reading the rows.
+  bool AnyRow(const std::string& condition);
+  // DEL's renumbering: the rows behind number `deleted` close up.
+  void CloseGapAfter(std::int16_t deleted);
+
   MessageSink& messages_;
   Toolkit& toolkit_;
+  bool waiting_ = false;  // the busy cursor is shown
+  // CmbPORT's text as the last choice or reset left it, for a choice that
+  // could not be carried out.
+  std::string port_shown_ = "PORT ?";
 };
 
 template <typename F>

@@ -23,21 +23,27 @@ void FrmForm::DataGrid_Click() {
 }
 
 void FrmForm::UpdateEditButtons() {
+  std::int16_t current = 0;
+  const bool has_rows = GridRs->RecordCount() > 0;
+  if (has_rows && GridRs->Position() >= 0) current = Int16Of(GridRs->Field(0)).value_or(0);
+  // Both questions are put before any button changes, so a file that cannot
+  // be read leaves them as they were.
+  const bool below = AnyRow("STT>" + std::to_string(current));
+  const bool above = AnyRow("STT<" + std::to_string(current));
   CmdDEL.SetEnabled(false);
   CmdDOWN.SetEnabled(false);
   CmdUP.SetEnabled(false);
-  std::int16_t current = 0;
-  if (GridRs->RecordCount() > 0) {
-    CmdDEL.SetEnabled(true);
-    if (GridRs->Position() >= 0) current = Int16Of(GridRs->Field(0)).value_or(0);
-  }
-  const std::string table = "SELECT * FROM PORT" + std::to_string(PortNo);
-  if (OpenRs(table + " WHERE STT>" + std::to_string(current)).RecordCount() > 0)
-    CmdDOWN.SetEnabled(true);
+  if (has_rows) CmdDEL.SetEnabled(true);
+  if (below) CmdDOWN.SetEnabled(true);
+  if (above) CmdUP.SetEnabled(true);
+}
+
+bool FrmForm::AnyRow(const std::string& condition) {
+  Recordset& rs =
+      OpenRs("SELECT EXISTS (SELECT 1 FROM PORT" + std::to_string(PortNo) + " WHERE " + condition + ")");
+  const bool any = rs.Field(0) == Value(1);
   CloseRs();
-  if (OpenRs(table + " WHERE STT<" + std::to_string(current)).RecordCount() > 0)
-    CmdUP.SetEnabled(true);
-  CloseRs();
+  return any;
 }
 
 void FrmForm::CmdAdd_Click() {
@@ -109,22 +115,8 @@ void FrmForm::CmdDEL_Click() {
   const std::optional<std::int16_t> deleted = Int16Of(GridRs->Field(0));
   InTransaction([&] {
     GridRs->Delete();
-    if (!deleted) return;  // a row without a number leaves no gap to close
-    // In ascending order: the store returns rows in storage order, which
-    // after moves is not the list's order.
-    Recordset& rs = OpenRs("SELECT * FROM PORT" + std::to_string(PortNo) + " WHERE STT>" +
-                           std::to_string(*deleted) + " ORDER BY STT");
-    if (rs.RecordCount() > 0) {
-      rs.MoveFirst();
-      std::int16_t n = *deleted;
-      do {
-        rs.SetField(0, n);
-        rs.UpdateBatch();
-        rs.MoveNext();
-        ++n;
-      } while (!rs.Eof());
-    }
-    CloseRs();
+    // A row without a number leaves no gap to close.
+    if (deleted) CloseGapAfter(*deleted);
   });
   GridRs->Requery();
   CmdUP.SetEnabled(false);
@@ -134,6 +126,36 @@ void FrmForm::CmdDEL_Click() {
     TxtMaxport.SetEnabled(true);
     CmdSEND.SetEnabled(false);
   }
+}
+
+void FrmForm::CloseGapAfter(std::int16_t deleted) {
+  const std::string table = "PORT" + std::to_string(PortNo);
+  const std::string behind = " WHERE STT>" + std::to_string(deleted);
+  // Rows numbered deleted+1 .. deleted+m, each number once, close up with
+  // one shift; this is what deleting from a list that adds alone built
+  // leaves, and it spares a write per row.
+  Recordset& shape = OpenRs("SELECT COUNT(*), COUNT(DISTINCT STT), MAX(STT), SUM(typeof(STT) <> 'integer') FROM " +
+                            table + behind);
+  const Value count = shape.Field(0), distinct = shape.Field(1), highest = shape.Field(2), odd = shape.Field(3);
+  CloseRs();
+  if (count == Value(0)) return;
+  if (count == distinct && odd == Value(0) && highest == Value(deleted + count.Number())) {
+    SqlText = "UPDATE " + table + " SET STT=STT-1" + behind;
+    Conn.Execute(SqlText);
+    return;
+  }
+  // Otherwise one row after the other, in ascending order: the store
+  // returns rows in storage order, which after moves is not the list's.
+  Recordset& rs = OpenRs("SELECT * FROM " + table + behind + " ORDER BY STT");
+  rs.MoveFirst();
+  std::int16_t n = deleted;
+  do {
+    rs.SetField(0, n);
+    rs.UpdateBatch();
+    rs.MoveNext();
+    ++n;
+  } while (!rs.Eof());
+  CloseRs();
 }
 
 void FrmForm::CmdUP_Click() { MoveRow(-1); }
@@ -150,10 +172,7 @@ void FrmForm::MoveRow(int step) {
   const int t = c + step;
   const int position = step < 0 ? c - 2 : c;
   // A stale button: nothing lies beyond the row in that direction.
-  const std::string beyond = "SELECT * FROM PORT" + std::to_string(PortNo) +
-                             (step < 0 ? " WHERE STT<" : " WHERE STT>") + std::to_string(c);
-  const bool at_end = OpenRs(beyond).RecordCount() == 0;
-  CloseRs();
+  const bool at_end = !AnyRow((step < 0 ? "STT<" : "STT>") + std::to_string(c));
   if (at_end || t < -32768 || t > 32767 || position < -32768 || position > 32767) {
     UpdateEditButtons();
     return;
