@@ -17,10 +17,16 @@ FrmForm::FrmForm(const Services& services)
       toolkit_(services.toolkit) {
   BuildInventory(*this);
   WireEvents();
+  Conn.Waiting = [this] {
+    if (waiting_) return;
+    waiting_ = true;
+    toolkit_.ShowBusy(true);
+  };
 }
 
 FrmForm::~FrmForm() {
   DataGrid.SetDataSource(nullptr);
+  Conn.Waiting = nullptr;
   MS_COM.OnComm = nullptr;
   MS_COM.OnLost = nullptr;
 }
@@ -69,15 +75,25 @@ void FrmForm::WireEvents() {
 }
 
 void FrmForm::Guarded(void (FrmForm::*handler)()) {
+  Conn.StartOperation();
   try {
     (this->*handler)();
   } catch (const DbError& e) {
     CloseRs();
+    EndWait();
     ReportDbError(e);
   } catch (const SerialError& e) {
     CloseRs();
+    EndWait();
     messages_.Show(e.what());
   }
+  EndWait();
+}
+
+void FrmForm::EndWait() {
+  if (!waiting_) return;
+  waiting_ = false;
+  toolkit_.ShowBusy(false);
 }
 
 Recordset& FrmForm::OpenRs(const std::string& sql) {
@@ -93,7 +109,13 @@ void FrmForm::CloseRs() {
   }
 }
 
-void FrmForm::ReportDbError(const DbError& e) { messages_.Show(e.Report()); }
+void FrmForm::ReportDbError(const DbError& e) {
+  if (e.GetCause() == DbError::Cause::Busy)
+    messages_.Show("Data.mdb is in use by another program, so this was not done; the lists are as they "
+                   "were. Try again once that program has let go of the file. (" + e.Report() + ")");
+  else
+    messages_.Show(e.Report());
+}
 
 void FrmForm::Form_Load() {
   window.geometry.height = 8850;
@@ -181,6 +203,7 @@ void FrmForm::ResetControls() {
   TxtB.SetEnabled(false);
 
   CmbPORT.SetText("PORT ?");
+  port_shown_ = CmbPORT.Text();
   TxtMaxport.SetText("?");
   CmbFunc.SetText(Utf8ToCp1252("Choïn kieåu hieäu öùng ?"));
   TxtLoop.SetText("?");

@@ -138,25 +138,41 @@ void FrmForm::CmdMaxport_Click() {
            "\" is not a number from 0 to 255; nothing was sent or stored.");
     return;
   }
-  // The row is looked up before sending, so that the board never gets a
-  // value the file cannot keep.
-  Recordset& rs = OpenRs("SELECT * FROM MaxPort WHERE Port=" + std::to_string(PortNo));
-  if (rs.RecordCount() == 0) {
+  // The value is stored, not yet committed, before the frame goes: a file
+  // that cannot take it stops the frame too, and the board never gets a
+  // value the file does not keep.
+  Conn.BeginTrans();
+  bool sent = false;
+  try {
+    Recordset& rs = OpenRs("SELECT * FROM MaxPort WHERE Port=" + std::to_string(PortNo));
+    if (rs.RecordCount() == 0) {
+      CloseRs();
+      Conn.RollbackTrans();
+      Refuse("Data.mdb has no capacity row for sign port " + std::to_string(PortNo) +
+             "; nothing was sent or stored.");
+      return;
+    }
+    rs.MoveFirst();
+    rs.SetField(1, *v);
+    rs.UpdateBatch();
     CloseRs();
-    Refuse("Data.mdb has no capacity row for sign port " + std::to_string(PortNo) +
-           "; nothing was sent or stored.");
-    return;
+    const std::string* ops[] = {&Mk245, &Mk244, &Mk243};
+    OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], frames::Byte(*byte), Mk255);
+    sent = WriteFrame();
+    if (sent)
+      Conn.CommitTrans();
+    else
+      Conn.RollbackTrans();
+  } catch (const DbError& e) {
+    try {
+      Conn.RollbackTrans();
+    } catch (const DbError&) {
+      // The first failure is the one to report.
+    }
+    if (!sent) throw;
+    throw DbError(e.Number(), std::string("The board has the new capacity value, but Data.mdb could not store it: ") +
+                                  e.what());
   }
-  const std::string* ops[] = {&Mk245, &Mk244, &Mk243};
-  OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], frames::Byte(*byte), Mk255);
-  if (!WriteFrame()) {
-    CloseRs();
-    return;
-  }
-  rs.MoveFirst();
-  rs.SetField(1, *v);
-  rs.UpdateBatch();
-  CloseRs();
 }
 
 }  // namespace zl

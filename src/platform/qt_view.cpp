@@ -760,6 +760,14 @@ std::string QtToolkit::AppPath() const {
   return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
 }
 
+void QtToolkit::ShowBusy(bool on) {
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+  if (on)
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QGuiApplication::restoreOverrideCursor();
+}
+
 void QtToolkit::EndWindow() {
   if (view_) view_->Close();
   if (QCoreApplication* app = QCoreApplication::instance())

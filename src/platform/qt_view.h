@@ -67,6 +67,8 @@ class QtToolkit : public Toolkit {
   std::string AppPath() const override;
   // Closes the window and ends the event loop.
   void EndWindow() override;
+  // A wait cursor over the whole application while on.
+  void ShowBusy(bool on) override;
 
  private:
   QtView* view_ = nullptr;

@@ -21,6 +21,8 @@ class Toolkit {
   virtual std::string AppPath() const = 0;
   // Takes the window down once its unload handler has run.
   virtual void EndWindow() = 0;
+  // Shows that the window is waiting (a busy cursor), or stops showing it.
+  virtual void ShowBusy(bool /*on*/) {}
 };
 
 }  // namespace zl

@@ -444,3 +444,19 @@ TEST_F(QtViewTest, GridClicksLeaveTheFieldThenMakeTheRowCurrentThenClick) {
 
 }  // namespace
 }  // namespace zl
+
+namespace zl {
+namespace {
+
+TEST(QtToolkitTest, BusyShowsTheWaitCursorUntilItEnds) {
+  QtToolkit toolkit;
+  ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  toolkit.ShowBusy(true);
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  toolkit.ShowBusy(false);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace zl

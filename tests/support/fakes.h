@@ -69,8 +69,10 @@ class FakeToolkit : public Toolkit {
  public:
   std::string app_path = "/opt/zentrel";
   int ended = 0;
+  std::vector<bool> busy;  // every ShowBusy call, in order
   std::string AppPath() const override { return app_path; }
   void EndWindow() override { ++ended; }
+  void ShowBusy(bool on) override { busy.push_back(on); }
 };
 
 }  // namespace zl::test
