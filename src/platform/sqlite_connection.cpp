@@ -110,7 +110,8 @@ std::shared_ptr<Connection> Connection::Create(const std::string& path) {
 
 std::shared_ptr<Connection> Connection::OpenWith(const std::string& path, int flags) {
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  // One connection is only ever used by one thread: no locking per call.
+  const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const DbError e = ErrorOf(db, rc);
     sqlite3_close(db);
