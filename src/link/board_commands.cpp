@@ -54,7 +54,8 @@ void FrmForm::CmdSEND_Click() {
   }
   const std::string* ops[] = {&Mk252, &Mk251, &Mk250};
   const std::string table = "PORT" + std::to_string(PortNo);
-  Recordset& rs = OpenRs("SELECT * FROM " + table + " ORDER BY STT");
+  // Rows with equal numbers go in their stored order, as the grid shows them.
+  Recordset& rs = OpenRs("SELECT * FROM " + table + " ORDER BY STT, rowid");
   if (rs.RecordCount() == 0) {
     CloseRs();
     Refuse("The list of " + table + " is empty" + kNotSent);

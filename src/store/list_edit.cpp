@@ -144,9 +144,10 @@ void FrmForm::CloseGapAfter(std::int16_t deleted) {
     Conn.Execute(SqlText);
     return;
   }
-  // Otherwise one row after the other, in ascending order: the store
-  // returns rows in storage order, which after moves is not the list's.
-  Recordset& rs = OpenRs("SELECT * FROM " + table + behind + " ORDER BY STT");
+  // Otherwise one row after the other in list order (equal numbers in their
+  // stored order): the store alone returns rows in storage order, which
+  // after moves is not the list's.
+  Recordset& rs = OpenRs("SELECT * FROM " + table + behind + " ORDER BY STT, rowid");
   rs.MoveFirst();
   std::int16_t n = deleted;
   do {

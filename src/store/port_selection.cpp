@@ -61,7 +61,8 @@ void FrmForm::CmbPORT_Click() {
 }
 
 void FrmForm::ShowPortList(std::int16_t port) {
-  SqlText = "SELECT * FROM PORT" + std::to_string(port) + " ORDER BY STT";
+  // Rows with equal numbers show in their stored order.
+  SqlText = "SELECT * FROM PORT" + std::to_string(port) + " ORDER BY STT, rowid";
   // The new list is read before the old one goes, so a list that cannot be
   // read leaves the grid as it was.
   std::unique_ptr<Recordset> rs = Conn.OpenRecordset(SqlText);
