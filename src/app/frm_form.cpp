@@ -130,6 +130,7 @@ void FrmForm::Form_Load() {
 
   if (auto note = Conn.ConvertForeign(Trim(DbFile))) messages_.Show(*note);
   Conn.Open(Trim(DbFile));
+  IndexLists();
 
   FindPorts();
 

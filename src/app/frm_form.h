@@ -162,6 +162,8 @@ class FrmForm {
   // Whether the sign port's table has a row meeting `condition` (an SQL
   // WHERE clause), without reading the rows.
   bool AnyRow(const std::string& condition);
+  // Files made before the lists were indexed get their index on STT.
+  void IndexLists();
   // DEL's renumbering: the rows behind number `deleted` close up.
   void CloseGapAfter(std::int16_t deleted);
 

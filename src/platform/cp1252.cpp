@@ -43,19 +43,23 @@ std::string Cp1252ToUtf8(const std::string& codes) {
   return out;
 }
 
-std::string Utf8ToCp1252(const std::string& utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  const std::size_t n = utf8.size();
+std::string Utf8ToCp1252(const std::string& utf8) { return Utf8ToCp1252(utf8.data(), utf8.size()); }
+
+std::string Utf8ToCp1252(const char* utf8, std::size_t n) {
+  // Never longer than the UTF-8 it comes from.
+  std::string out(n, '\0');
+  std::size_t used = 0;
   std::size_t i = 0;
   while (i < n) {
     const unsigned char b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      out[used++] = static_cast<char>(b);
+      ++i;
+      continue;
+    }
     int len = 0;
     char32_t c = 0;
-    if (b < 0x80) {
-      len = 1;
-      c = b;
-    } else if ((b & 0xE0) == 0xC0) {
+    if ((b & 0xE0) == 0xC0) {
       len = 2;
       c = b & 0x1F;
     } else if ((b & 0xF0) == 0xE0) {
@@ -65,21 +69,22 @@ std::string Utf8ToCp1252(const std::string& utf8) {
       len = 4;
       c = b & 0x07;
     }
-    bool ok = len > 0 && i + len <= n;
+    bool ok = len > 0 && i + static_cast<std::size_t>(len) <= n;
     for (int k = 1; ok && k < len; ++k) {
-      const unsigned char t = static_cast<unsigned char>(utf8[i + k]);
+      const unsigned char t = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
       if ((t & 0xC0) != 0x80) ok = false;
       c = (c << 6) | (t & 0x3F);
     }
     if (!ok) {
       // A broken sequence: one '?' per stray byte.
-      out += '?';
+      out[used++] = '?';
       ++i;
       continue;
     }
-    out += static_cast<char>(CodeOf(c));
-    i += len;
+    out[used++] = static_cast<char>(CodeOf(c));
+    i += static_cast<std::size_t>(len);
   }
+  out.resize(used);
   return out;
 }
 

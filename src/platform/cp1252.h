@@ -1,6 +1,7 @@
 // Windows-1252: the characters an Access file uses for 8-bit text codes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace zl {
@@ -11,5 +12,6 @@ std::string Cp1252ToUtf8(const std::string& codes);
 
 // The reverse; a character with no Windows-1252 code becomes '?'.
 std::string Utf8ToCp1252(const std::string& utf8);
+std::string Utf8ToCp1252(const char* utf8, std::size_t size);
 
 }  // namespace zl

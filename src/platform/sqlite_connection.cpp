@@ -82,7 +82,7 @@ Value ColumnValue(sqlite3_stmt* stmt, int i) {
     default: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
       const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, i));
-      return Value(Utf8ToCp1252(std::string(text ? text : "", size)));
+      return Value(Utf8ToCp1252(text ? text : "", size));
     }
   }
 }

@@ -55,14 +55,14 @@ void SqliteRecordset::Load() {
     }
     if (!query_) query_ = conn_->Prepare(sql_);
   }
-  Snapshot snap = Run(query_.get(), !table_.empty());
+  Snapshot snap = Run(query_.get(), !table_.empty(), snap_.rowids.size());
   snap.table = table_;
   snap_ = std::move(snap);
   cur_ = 0;
   open_ = true;
 }
 
-SqliteRecordset::Snapshot SqliteRecordset::Run(sqlite3_stmt* stmt, bool with_rowid) const {
+SqliteRecordset::Snapshot SqliteRecordset::Run(sqlite3_stmt* stmt, bool with_rowid, std::size_t expected) const {
   Snapshot snap;
   Reset reset(stmt);
   const int first = with_rowid ? 1 : 0;
@@ -71,6 +71,9 @@ SqliteRecordset::Snapshot SqliteRecordset::Run(sqlite3_stmt* stmt, bool with_row
     const char* name = sqlite3_column_name(stmt, i);
     snap.names.emplace_back(name ? name : "");
   }
+  // A query run again mostly finds about as many rows as before.
+  snap.rowids.reserve(expected + expected / 8);
+  snap.cells.reserve(snap.rowids.capacity() * snap.names.size());
   while (conn_->Step(stmt)) {
     snap.rowids.push_back(with_rowid ? sqlite3_column_int64(stmt, 0) : 0);
     for (int i = first; i < columns; ++i) snap.cells.push_back(ColumnValue(stmt, i));

@@ -63,7 +63,7 @@ class SqliteRecordset final : public Recordset {
     return snap_.cells[static_cast<std::size_t>(row * Width() + pos)];
   }
 
-  Snapshot Run(sqlite3_stmt* stmt, bool with_rowid) const;
+  Snapshot Run(sqlite3_stmt* stmt, bool with_rowid, std::size_t expected) const;
   void CheckOpen() const;
   void CheckPos(int pos) const;
   void CheckWritable() const;

@@ -131,23 +131,24 @@ void FrmForm::CmdDEL_Click() {
 void FrmForm::CloseGapAfter(std::int16_t deleted) {
   const std::string table = "PORT" + std::to_string(PortNo);
   const std::string behind = " WHERE STT>" + std::to_string(deleted);
-  // Rows numbered deleted+1 .. deleted+m, each number once, close up with
-  // one shift; this is what deleting from a list that adds alone built
-  // leaves, and it spares a write per row.
-  Recordset& shape = OpenRs("SELECT COUNT(*), COUNT(DISTINCT STT), MAX(STT), SUM(typeof(STT) <> 'integer') FROM " +
-                            table + behind);
-  const Value count = shape.Field(0), distinct = shape.Field(1), highest = shape.Field(2), odd = shape.Field(3);
-  CloseRs();
-  if (count == Value(0)) return;
-  if (count == distinct && odd == Value(0) && highest == Value(deleted + count.Number())) {
-    SqlText = "UPDATE " + table + " SET STT=STT-1" + behind;
+  // The numbers behind the deleted row in list order (equal numbers in their
+  // stored order): the store alone returns rows in storage order, which
+  // after moves is not the list's.
+  Recordset& rs = OpenRs("SELECT STT FROM " + table + behind + " ORDER BY STT, rowid");
+  if (rs.RecordCount() == 0) {
+    CloseRs();
+    return;
+  }
+  // Numbered deleted+1, deleted+2, ... without a gap or a repeat, as adding
+  // alone leaves them: one shift closes the gap and spares a write per row.
+  bool run = true;
+  for (int i = 0; run && i < rs.RecordCount(); ++i) run = rs.FieldAt(i, 0) == Value(deleted + 1 + i);
+  if (run) {
+    CloseRs();
+    SqlText = "UPDATE " + table + " SET STT=STT-1 WHERE +STT>" + std::to_string(deleted);
     Conn.Execute(SqlText);
     return;
   }
-  // Otherwise one row after the other in list order (equal numbers in their
-  // stored order): the store alone returns rows in storage order, which
-  // after moves is not the list's.
-  Recordset& rs = OpenRs("SELECT * FROM " + table + behind + " ORDER BY STT, rowid");
   rs.MoveFirst();
   std::int16_t n = deleted;
   do {

@@ -60,6 +60,18 @@ void FrmForm::CmbPORT_Click() {
   CmdTest.SetEnabled(false);
 }
 
+void FrmForm::IndexLists() {
+  for (int port = 1; port <= 3; ++port) {
+    const std::string table = "PORT" + std::to_string(port);
+    try {
+      Conn.Execute("CREATE INDEX IF NOT EXISTS " + table + "_STT ON " + table + " (STT)");
+    } catch (const DbError&) {
+      // Only speed depends on it: a file that cannot take it (held
+      // elsewhere, read-only, a table missing) is used as it is.
+    }
+  }
+}
+
 void FrmForm::ShowPortList(std::int16_t port) {
   // Rows with equal numbers show in their stored order.
   SqlText = "SELECT * FROM PORT" + std::to_string(port) + " ORDER BY STT, rowid";

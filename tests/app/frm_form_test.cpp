@@ -83,6 +83,22 @@ TEST_F(Startup, FailsOnAMissingFileWithoutCreatingItNorDoublingTheSeparator) {
   }
 }
 
+// A file from before the lists were indexed.
+class UnindexedFile : public FormTest {
+  std::string ExtraSql() const override {
+    return "DROP INDEX PORT1_STT; DROP INDEX PORT2_STT; DROP INDEX PORT3_STT;\n";
+  }
+};
+
+TEST_F(UnindexedFile, GetsANonUniqueIndexOnEachListAtStartUp) {
+  const char* indexes = "SELECT name FROM sqlite_master WHERE type='index' AND sql LIKE '%(STT)' ORDER BY name";
+  ASSERT_EQ(Rows(indexes), "");
+  Load();
+  EXPECT_EQ(Rows(indexes), "PORT1_STT\nPORT2_STT\nPORT3_STT\n");
+  // A move gives two rows one number for a moment.
+  EXPECT_NO_THROW(db->Execute("INSERT INTO PORT1 VALUES (1, 1, 'a', 1, 1, 1, 1), (1, 1, 'b', 1, 1, 1, 1)"));
+}
+
 using Commands = FormTest;
 
 TEST_F(Commands, CombosDiscardEveryTypedCharacterAndOpenAndSaveDoNothing) {
