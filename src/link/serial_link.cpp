@@ -12,6 +12,8 @@ const char kNotConnected[] = "Not ! Connect";
 }  // namespace
 
 void FrmForm::FindPorts() {
+  // One look at the system's devices serves all twenty numbers and the tips.
+  const DeviceListHold hold(MS_COM);
   std::int16_t found[kMaxPortNumber + 1] = {};
   int next_free = 1;
   for (std::int16_t p = 1; p <= kMaxPortNumber; ++p) {

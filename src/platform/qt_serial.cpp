@@ -144,23 +144,29 @@ std::map<int, std::string> ReadLinks(const std::string& dir) {
 }
 #endif
 
-std::map<int, std::string> CurrentPortMap(const std::string& link_dir) {
-  std::map<int, std::string> map;
-#ifdef _WIN32
-  (void)link_dir;
-  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) map[n] = "COM" + std::to_string(n);
-#else
+std::vector<std::string> SystemDevices() {
   std::vector<std::string> devices;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
     devices.push_back(QFileInfo(info.systemLocation()).canonicalFilePath().toStdString());
-  map = serial::MapPorts(ReadLinks(link_dir), std::move(devices));
+  return devices;
+}
+
+std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices) {
+  std::map<int, std::string> map;
+#ifdef _WIN32
+  (void)link_dir;
+  (void)list_devices;
+  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) map[n] = "COM" + std::to_string(n);
+#else
+  map = serial::MapPorts(ReadLinks(link_dir), list_devices ? list_devices() : SystemDevices());
 #endif
   return map;
 }
 
 class QtSerialPort final : public SerialPort {
  public:
-  explicit QtSerialPort(std::string link_dir) : link_dir_(std::move(link_dir)) {
+  QtSerialPort(std::string link_dir, DeviceLister list_devices)
+      : link_dir_(std::move(link_dir)), list_devices_(std::move(list_devices)) {
     ApplySettings();
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { OnReadyRead(); });
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
@@ -256,13 +262,27 @@ class QtSerialPort final : public SerialPort {
   std::int16_t CommEvent() const override { return comm_event_; }
 
   std::string DevicePath(std::int16_t port) const override {
-    const auto map = CurrentPortMap(link_dir_);
+    const auto map = PortMap();
     const auto it = map.find(port);
     return it == map.end() ? std::string() : it->second;
   }
 
+  void HoldDeviceList(bool hold) override {
+    if (hold) {
+      ++holds_;
+    } else if (holds_ > 0 && --holds_ == 0) {
+      held_map_.reset();
+    }
+  }
+
  private:
   std::string Name() const { return "COM" + std::to_string(port_number_); }
+
+  std::map<int, std::string> PortMap() const {
+    if (holds_ == 0) return CurrentPortMap(link_dir_, list_devices_);
+    if (!held_map_) held_map_ = CurrentPortMap(link_dir_, list_devices_);
+    return *held_map_;
+  }
 
   // Milliseconds the line needs for `bytes` at the current settings.
   qint64 TransferMs(std::size_t bytes) const {
@@ -280,7 +300,7 @@ class QtSerialPort final : public SerialPort {
   void Open() {
     if (failure_) Shut();
     if (port_.isOpen()) throw SerialError(Kind::Busy, Name() + " is already open");
-    const auto map = CurrentPortMap(link_dir_);
+    const auto map = PortMap();
     const auto it = map.find(port_number_);
     if (it == map.end()) throw serial::OpenFailure(port_number_, "", OpenCause::NotFound, "", "");
     const std::string device = it->second;
@@ -397,6 +417,7 @@ class QtSerialPort final : public SerialPort {
   }
 
   const std::string link_dir_;
+  const DeviceLister list_devices_;
   QSerialPort port_;
   std::int16_t port_number_ = 1;
   LineSettings settings_;
@@ -408,6 +429,8 @@ class QtSerialPort final : public SerialPort {
   std::int16_t r_threshold_ = 0;
   std::int16_t s_threshold_ = 0;
   std::int16_t comm_event_ = 0;
+  int holds_ = 0;
+  mutable std::optional<std::map<int, std::string>> held_map_;
   bool busy_ = false;             // inside a blocking write or drain
   bool receive_pending_ = false;  // data came in while busy_
   std::optional<std::string> failure_;  // the device went away
@@ -415,8 +438,8 @@ class QtSerialPort final : public SerialPort {
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeQtSerialPort(const std::string& link_dir) {
-  return std::make_unique<QtSerialPort>(link_dir);
+std::unique_ptr<SerialPort> MakeQtSerialPort(const std::string& link_dir, DeviceLister list_devices) {
+  return std::make_unique<QtSerialPort>(link_dir, std::move(list_devices));
 }
 
 }  // namespace zl

@@ -52,10 +52,27 @@ class SerialPort {
   // The device behind a port number ("" when there is none); for tooltips.
   virtual std::string DevicePath(std::int16_t port) const = 0;
 
+  // While held (calls nest), the system's serial devices are listed once and
+  // that list serves every open and DevicePath; otherwise each lists anew,
+  // so that a device plugged in later is found.
+  virtual void HoldDeviceList(bool hold) = 0;
+
   // Raised on the window's thread when data arrived (CommEvent 2).
   std::function<void()> OnComm;
   // Raised when the device went away while open; the port is closed by then.
   std::function<void(const std::string& why)> OnLost;
+};
+
+// Holds the device list for as long as it lives.
+class DeviceListHold {
+ public:
+  explicit DeviceListHold(SerialPort& port) : port_(port) { port_.HoldDeviceList(true); }
+  ~DeviceListHold() { port_.HoldDeviceList(false); }
+  DeviceListHold(const DeviceListHold&) = delete;
+  DeviceListHold& operator=(const DeviceListHold&) = delete;
+
+ private:
+  SerialPort& port_;
 };
 
 }  // namespace zl

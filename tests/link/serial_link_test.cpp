@@ -13,6 +13,8 @@ using FindSerialPorts = FormTest;
 TEST_F(FindSerialPorts, ListsThePortsThatOpenInOrderAndChoosingOneSetsUpTheLine) {
   serial.openable = {4, 20, 1, 12, 21};
   Load();
+  // One look at the system's devices for the twenty numbers and the tips.
+  EXPECT_EQ(serial.device_lists, 1);
   EXPECT_EQ(form->CmbCOM.Items(), (std::vector<std::string>{"COM 1", "COM 4", "COM 12", "COM 20"}));
   EXPECT_EQ(form->CmbCOM.ItemTip(2), serial.DevicePath(12));
   EXPECT_EQ(form->CmbCOM.Text(), "COM ?");
@@ -29,6 +31,10 @@ TEST_F(FindSerialPorts, ListsThePortsThatOpenInOrderAndChoosingOneSetsUpTheLine)
                                       "InputMode=0", "RThreshold=1", "SThreshold=0"}));
   EXPECT_TRUE(form->CmdConnect.Enabled());
   EXPECT_FALSE(form->CmbPORT.Enabled());
+  // CONNECT looks again: a device plugged in since start-up is found.
+  const int lists = serial.device_lists;
+  form->CmdConnect.PerformClick();
+  EXPECT_EQ(serial.device_lists, lists + 1);
 }
 
 using LinkConnect = FormTest;

@@ -206,6 +206,41 @@ TEST_F(QtSerialTest, AnswerDuringAWriteIsDeliveredAfterIt) {
   EXPECT_EQ(pty_.Receive(600), frame);
 }
 
+// While held, the system's device list is read once for any number of
+// opens and look-ups; afterwards every open reads it again, so a device
+// that appeared meanwhile opens.
+TEST_F(QtSerialTest, TheDeviceListIsReadOnceWhileHeldAndAnewAfterwards) {
+  int lists = 0;
+  std::vector<std::string> devices;
+  auto port = MakeQtSerialPort(dir_.path().toStdString(), [&] {
+    ++lists;
+    return devices;
+  });
+  {
+    DeviceListHold hold(*port);
+    for (std::int16_t n = 1; n <= 20; ++n) {
+      port->SetCommPort(n);
+      EXPECT_EQ(port->DevicePath(n), n == 5 ? pty_.slave_path : "");
+      if (n == 5) {
+        port->SetPortOpen(true);
+        port->SetPortOpen(false);
+      } else {
+        EXPECT_THROW(port->SetPortOpen(true), SerialError) << n;
+      }
+    }
+    EXPECT_EQ(lists, 1);
+  }
+  Pty plugged;
+  ASSERT_TRUE(plugged.Ok());
+  devices = {plugged.slave_path};
+  port->SetCommPort(1);  // the first number no COMn entry takes
+  port->SetPortOpen(true);
+  EXPECT_TRUE(port->PortOpen());
+  EXPECT_EQ(lists, 2);
+  EXPECT_EQ(port->DevicePath(1), plugged.slave_path);
+  EXPECT_EQ(lists, 3);
+}
+
 TEST_F(QtSerialTest, SettingsReachTheLineAndMalformedOnesAreRefused) {
   // A pseudo-terminal forces 8 data bits without parity, so only the speed
   // and the stop bits show on it.

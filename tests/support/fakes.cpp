@@ -15,6 +15,7 @@ void FakeSerial::SetPortOpen(bool open) {
     return;
   }
   if (!open && before_close) before_close();
+  if (open) ListDevices();
   if (open && !openable.count(port_)) throw SerialError(open_error, "cannot open COM" + std::to_string(port_));
   open_ = open;
   if (open) opened.push_back(port_);
@@ -30,6 +31,17 @@ void FakeSerial::Output(const std::string& bytes) {
   writes.push_back(bytes);
 }
 
+void FakeSerial::HoldDeviceList(bool hold) {
+  if (hold) ++holds_;
+  else if (holds_ > 0 && --holds_ == 0) held_listed_ = false;
+}
+
+void FakeSerial::ListDevices() const {
+  if (holds_ > 0 && held_listed_) return;
+  held_listed_ = holds_ > 0;
+  ++device_lists;
+}
+
 std::string FakeSerial::Input() {
   std::string s;
   s.swap(in_);
@@ -37,6 +49,7 @@ std::string FakeSerial::Input() {
 }
 
 std::string FakeSerial::DevicePath(std::int16_t port) const {
+  ListDevices();
   return openable.count(port) ? "/dev/fake" + std::to_string(port) : std::string();
 }
 

@@ -21,6 +21,7 @@ class FakeSerial : public SerialPort {
   std::vector<std::string> writes;  // one entry per Output call
   std::vector<std::int16_t> opened; // port numbers opened, in order
   bool fail_writes = false;
+  mutable int device_lists = 0;  // times the system's device list was read
   // Runs when an open port is about to close; lets tests check the order of shutdown.
   std::function<void()> before_close;
   // Runs as a frame is written.
@@ -43,6 +44,7 @@ class FakeSerial : public SerialPort {
   std::string Input() override;
   std::int16_t CommEvent() const override { return event_; }
   std::string DevicePath(std::int16_t port) const override;
+  void HoldDeviceList(bool hold) override;
 
   // Bytes arrive without a receive event yet.
   void Queue(const std::string& text) { in_ += text; }
@@ -53,8 +55,11 @@ class FakeSerial : public SerialPort {
 
  private:
   void Log(const char* name, long v) { calls.push_back(std::string(name) + "=" + std::to_string(v)); }
+  void ListDevices() const;
   std::int16_t port_ = 1;
   bool open_ = false;
+  int holds_ = 0;
+  mutable bool held_listed_ = false;
   std::string in_;
   std::int16_t event_ = 0;
 };
