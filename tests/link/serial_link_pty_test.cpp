@@ -1,5 +1,6 @@
 // The window's link through the real serial implementation to the board
 // simulator on a pseudo-terminal, linked into the test's directory as COM 7.
+// The simulator reads at 19,200 baud, as the board does.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -26,7 +27,7 @@ class PtyBoard : public ::testing::Test {
     ASSERT_TRUE(dir_.isValid());
     db_path = MakeTestDb(dir_.path().toStdString(), sql);
     sim_.setProgram(ZL_TOOLS_DIR "/zl-board-sim");
-    sim_.setArguments(QStringList{"--link", dir_.filePath("COM7")} + args);
+    sim_.setArguments(QStringList{"--link", dir_.filePath("COM7"), "--rate", "19200"} + args);
     sim_.start();
     ASSERT_TRUE(sim_.waitForStarted(5000));
     ASSERT_TRUE(WaitForLines("LINK")) << out_.toStdString();
@@ -44,15 +45,22 @@ class PtyBoard : public ::testing::Test {
     form->CmbCOM.Choose(com7);
     form->CmdConnect.PerformClick();
     ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT") << (messages.shown.empty() ? "" : messages.shown[0]);
+    ASSERT_TRUE(Until([&] { return com->PendingBytes() == 0; })) << "the connect frame did not leave";
   }
 
-  // SEND of 200 rows on port 1; some of their bytes equal the frame markers.
-  void SendTwoHundred(const QStringList& args = {}) {
-    ASSERT_NO_FATAL_FAILURE(Start("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
-                                  "INSERT INTO PORT1 SELECT i, i % 100, 'x', i, i * 7 % 256, 1, 40 FROM n;\n",
+  // `rows` rows on port 1, some of whose bytes equal the frame markers;
+  // connected, with port 1 chosen.
+  void ListOf(int rows, const QStringList& args = {}) {
+    ASSERT_NO_FATAL_FAILURE(Start("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                                      std::to_string(rows) +
+                                      ") INSERT INTO PORT1 SELECT i, i % 100, 'x', i % 256, i * 7 % 256, 1, 40 FROM n;\n",
                                   args));
     ASSERT_NO_FATAL_FAILURE(Connect());
     form->CmbPORT.Choose(0);
+  }
+  // SEND of 200 rows on port 1.
+  void SendTwoHundred(const QStringList& args = {}) {
+    ASSERT_NO_FATAL_FAILURE(ListOf(200, args));
     form->CmdSEND.PerformClick();
   }
 
@@ -154,12 +162,32 @@ TEST_F(PtyBoard, TwoHundredEffectsArriveWholeAndInOrder) {
   EXPECT_EQ(Lines("UPLOAD")[0].toStdString(), "UPLOAD port=1 cap=40 n=200 records=" + RecordsOf(1));
 }
 
-TEST_F(PtyBoard, ClosingTheWindowRightAfterSendStillDeliversTheFrame) {
+TEST_F(PtyBoard, ClosingTheWindowRightAfterSendWaitsUntilTheFrameHasLeft) {
   ASSERT_NO_FATAL_FAILURE(SendTwoHundred());
   form->MnuExit.PerformClick();
+  // The frame is still with the port: the window stays until it has left.
+  EXPECT_FALSE(form->window.Unloaded());
+  EXPECT_TRUE(com->PortOpen());
+  EXPECT_TRUE(Until([&] { return form->window.Unloaded(); }));
+  EXPECT_EQ(toolkit.ended, 1);
   EXPECT_FALSE(com->PortOpen());
   ASSERT_TRUE(WaitForLines("UPLOAD")) << out_.toStdString();
   EXPECT_EQ(Lines("UPLOAD")[0].toStdString(), "UPLOAD port=1 cap=40 n=200 records=" + RecordsOf(1));
+  EXPECT_TRUE(messages.shown.empty()) << messages.shown[0];
+}
+
+// The board hangs up while three uploads are still with the port: one
+// message names the frame that did not get out, and the link closes.
+TEST_F(PtyBoard, HangingUpWithFramesPendingSaysOnceWhatWasNotSent) {
+  ASSERT_NO_FATAL_FAILURE(ListOf(2000, {"--hangup-after-bytes", "400"}));
+  for (int i = 0; i < 3; ++i) form->CmdSEND.PerformClick();
+  EXPECT_TRUE(Until([&] { return form->CmdConnect.Caption() == "CONNECT"; }));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find("\nNot sent: the PORT1 list (2,000 effects)"), std::string::npos)
+      << messages.shown[0];
+  EXPECT_NE(form->window.status.find("not sent: "), std::string::npos) << form->window.status;
+  EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
+  EXPECT_TRUE(form->CmdConnect.Enabled());
 }
 
 TEST_F(PtyBoard, UnpluggingDuringAnUploadIsReportedAndTheLinkCloses) {

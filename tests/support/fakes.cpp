@@ -19,16 +19,29 @@ void FakeSerial::SetPortOpen(bool open) {
   if (open && !openable.count(port_)) throw SerialError(open_error, "cannot open COM" + std::to_string(port_));
   open_ = open;
   if (open) opened.push_back(port_);
+  if (!open) {
+    dropped += pending_;
+    pending_ = 0;
+  }
 }
 
 void FakeSerial::Output(const std::string& bytes) {
   if (!open_) throw SerialError(SerialError::Kind::Closed, "port is closed");
   if (fail_writes) {
     open_ = false;
+    pending_ = 0;
     throw SerialError(SerialError::Kind::Write, "write failed");
   }
   if (on_write) on_write();
   writes.push_back(bytes);
+  if (hold_output) pending_ += static_cast<std::int64_t>(bytes.size());
+}
+
+void FakeSerial::Release(std::int64_t n) {
+  if (!open_ || pending_ == 0) return;
+  pending_ -= n < pending_ ? n : pending_;
+  if (OnSent) OnSent();
+  if (pending_ == 0 && open_ && OnSent) OnSent();
 }
 
 void FakeSerial::HoldDeviceList(bool hold) {
@@ -61,6 +74,7 @@ void FakeSerial::Receive(const std::string& text) {
 
 void FakeSerial::Unplug() {
   open_ = false;
+  pending_ = 0;
   if (OnLost) OnLost("device removed");
 }
 
