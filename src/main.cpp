@@ -35,6 +35,6 @@ int main(int argc, char** argv) {
   const int rc = app.Exec();
   // The window may have been closed by the platform without the unload
   // event having run (e.g. the session ending).
-  form.window.RequestUnload();
+  form.window.UnloadNow();
   return rc;
 }

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -198,7 +201,8 @@ void onSignal(int) { g_stop = 1; }
 [[noreturn]] void usage() {
   std::fprintf(stderr,
                "usage: zl-board-sim [--link PATH] [--answer TEXT] [--frames N]\n"
-               "                    [--hangup-after-bytes N] [--state]\n");
+               "                    [--hangup-after-bytes N] [--rate BAUD] [--state]\n"
+               "  --rate BAUD  take bytes only as fast as a BAUD line carries them (8N1)\n");
   std::exit(2);
 }
 
@@ -209,6 +213,41 @@ long number(const char* s) {
   return v;
 }
 
+double seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// A pseudo-terminal takes whatever is written at once; a board on a real line
+// gets its bytes one character time after the other. Reading in small paced
+// chunks makes the writer see that pace once the kernel's buffer is full.
+class Pace {
+ public:
+  explicit Pace(long baud)
+      : perSecond_(double(baud) / 10),  // start, 8 data and stop bit
+        chunk_(std::max(1.0, perSecond_ / 100)),
+        budget_(chunk_),
+        last_(seconds()) {}
+
+  // How many bytes may be read now; 0 after having slept a little.
+  size_t allowed(const sigset_t* waitMask) {
+    const double now = seconds();
+    // A little headroom, so that oversleeping does not slow the pace down.
+    budget_ = std::min(2 * chunk_, budget_ + (now - last_) * perSecond_);
+    last_ = now;
+    if (budget_ >= 1) return size_t(budget_);
+    const double wait = (chunk_ - budget_) / perSecond_;
+    timespec ts{time_t(wait), long((wait - double(time_t(wait))) * 1e9)};
+    ppoll(nullptr, 0, &ts, waitMask);
+    return 0;
+  }
+  void took(size_t n) { budget_ -= double(n); }
+
+ private:
+  double perSecond_, chunk_, budget_, last_;
+};
+
 int die(const char* what) {
   std::fprintf(stderr, "zl-board-sim: %s: %s\n", what, std::strerror(errno));
   return 1;
@@ -218,7 +257,7 @@ int die(const char* what) {
 
 int main(int argc, char** argv) {
   std::string link, answer = "OK";
-  long maxFrames = -1, hangupAfter = -1;
+  long maxFrames = -1, hangupAfter = -1, rate = 0;
   bool showState = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -228,6 +267,10 @@ int main(int argc, char** argv) {
     else if (a == "--answer" && hasValue) answer = argv[++i];
     else if (a == "--frames" && hasValue) maxFrames = number(argv[++i]);
     else if (a == "--hangup-after-bytes" && hasValue) hangupAfter = number(argv[++i]);
+    else if (a == "--rate" && hasValue) {
+      rate = number(argv[++i]);
+      if (rate == 0) usage();
+    }
     else usage();
   }
 
@@ -291,7 +334,15 @@ int main(int argc, char** argv) {
 
   long bytesRead = 0;
   bool hungUp = false;
+  std::unique_ptr<Pace> pace;
+  if (rate > 0) pace = std::make_unique<Pace>(rate);
+  unsigned char buf[4096];
   while (!g_stop && !hungUp && (maxFrames < 0 || frames < maxFrames)) {
+    size_t want = sizeof buf;
+    if (pace) {
+      want = std::min(want, pace->allowed(&waitMask));
+      if (want == 0) continue;
+    }
     pollfd pfd{master, POLLIN, 0};
     timespec idle{0, 100 * 1000 * 1000};
     int r = ppoll(&pfd, 1, &idle, &waitMask);
@@ -300,10 +351,10 @@ int main(int argc, char** argv) {
       return die("poll");
     }
     if (r == 0) { dec.flushJunk(); continue; }
-    unsigned char buf[4096];
-    ssize_t n = read(master, buf, sizeof buf);
+    ssize_t n = read(master, buf, want);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
     if (n <= 0) return die("read");
+    if (pace) pace->took(size_t(n));
     if (hangupAfter >= 0 && bytesRead + n >= hangupAfter) {
       n = hangupAfter - bytesRead;
       hungUp = true;

@@ -28,10 +28,12 @@ FrmForm::~FrmForm() {
   DataGrid.SetDataSource(nullptr);
   Conn.Waiting = nullptr;
   MS_COM.OnComm = nullptr;
+  MS_COM.OnSent = nullptr;
   MS_COM.OnLost = nullptr;
 }
 
 void FrmForm::WireEvents() {
+  window.QueryUnload = [this](bool& cancel) { Form_QueryUnload(cancel); };
   window.Unload = [this](bool& cancel) { Form_Unload(cancel); };
   MnuExit.Click = [this] { MnuExit_Click(); };
   // Open and Save as .. exist in the menu and do nothing.
@@ -71,6 +73,7 @@ void FrmForm::WireEvents() {
   CmbCOM.Click = [this] { Guarded(&FrmForm::CmbCOM_Click); };
   CmdConnect.Click = [this] { Guarded(&FrmForm::CmdConnect_Click); };
   MS_COM.OnComm = [this] { Guarded(&FrmForm::MS_COM_OnComm); };
+  MS_COM.OnSent = [this] { Guarded(&FrmForm::MS_COM_OnSent); };
   MS_COM.OnLost = [this](const std::string& why) { LinkLost(why); };
 }
 

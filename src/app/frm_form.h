@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "link/send_progress.h"
 #include "platform/controls.h"
 #include "platform/database.h"
 #include "platform/grid.h"
@@ -122,6 +123,9 @@ class FrmForm {
   void CmdConnect_Click();
   void SendConnectFrame();
   void MS_COM_OnComm();
+  void MS_COM_OnSent();
+  // Puts the unloading off while written frames are still leaving.
+  void Form_QueryUnload(bool& cancel);
   void CmdSEND_Click();
   void CmdTest_Click();
   void CmdMaxport_Click();
@@ -153,11 +157,21 @@ class FrmForm {
   // The link went down (write failure, device gone): back to closed.
   void ShowLinkClosed();
   void LinkLost(const std::string& why);
-  // Writes OutFrame; false (and the link closed) when it could not leave.
-  bool WriteFrame();
+  // Writes OutFrame, named `what` (with its number of effects) for the
+  // status line; false (and the link closed) when it could not be written.
+  bool WriteFrame(const std::string& what, int effects = 0);
   // The checks every sending command makes first; false after telling the
   // operator why nothing is sent.
   bool CanSend();
+  // DISCONNECT's closing steps.
+  void CloseLink();
+  void ShowSending() { window.SetStatus(sending_.Status()); }
+
+  // What is still leaving, at 19,200 baud 8N1 (ten bits a byte); DISCONNECT
+  // and the unloading wait for it.
+  SendProgress sending_{19200 / 10};
+  bool disconnect_waiting_ = false;
+  bool unload_waiting_ = false;
 
   // Whether the sign port's table has a row meeting `condition` (an SQL
   // WHERE clause), without reading the rows.

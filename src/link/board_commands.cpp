@@ -24,6 +24,14 @@ const char kNotSent[] = "; nothing was sent.";
 }  // namespace
 
 bool FrmForm::CanSend() {
+  if (unload_waiting_) {
+    Refuse(std::string("The window closes as soon as the frames already written have left") + kNotSent);
+    return false;
+  }
+  if (disconnect_waiting_) {
+    Refuse(std::string("DISCONNECT is waiting for the frames already written to leave") + kNotSent);
+    return false;
+  }
   if (!MS_COM.PortOpen()) {
     Refuse(std::string("The serial port is not open: press CONNECT first") + kNotSent);
     return false;
@@ -35,14 +43,21 @@ bool FrmForm::CanSend() {
   return true;
 }
 
-bool FrmForm::WriteFrame() {
+bool FrmForm::WriteFrame(const std::string& what, int effects) {
+  // Frames gone since the last event are not part of what this one waits for.
+  sending_.Pending(MS_COM.PendingBytes());
   try {
     MS_COM.Output(OutFrame);
-    return true;
   } catch (const SerialError& e) {
+    sending_.Written(what, OutFrame.size(), effects);
     LinkLost(e.what());
     return false;
   }
+  // A frame written while others leave goes out after them.
+  sending_.Written(what, OutFrame.size(), effects);
+  sending_.Pending(MS_COM.PendingBytes());
+  ShowSending();
+  return true;
 }
 
 void FrmForm::CmdSEND_Click() {
@@ -68,6 +83,7 @@ void FrmForm::CmdSEND_Click() {
   };
   static const Sent kSent[] = {{1, "CodeFunc"}, {4, "Loop"}, {3, "Delay"}, {5, "TxtA"}, {6, "TxtB"}};
   std::string records;
+  int effects = 0;
   rs.MoveFirst();
   do {
     unsigned char b[5] = {};
@@ -85,12 +101,13 @@ void FrmForm::CmdSEND_Click() {
       b[i] = *byte;
     }
     records += frames::EffectRecord(five, b[0], b[1], b[2], b[3], b[4]);
+    ++effects;
     rs.MoveNext();
   } while (!rs.Eof());
   CloseRs();
 
   OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], MaxByte + records, Mk255);
-  WriteFrame();
+  WriteFrame(table + " list", effects);
 }
 
 void FrmForm::CmdTest_Click() {
@@ -127,7 +144,7 @@ void FrmForm::CmdTest_Click() {
   OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1],
                            MaxByte + frames::EffectRecord(five, *code, b[0], b[1], b[2], b[3]),
                            Mk255);
-  WriteFrame();
+  WriteFrame("PORT" + std::to_string(PortNo) + " effect test");
 }
 
 void FrmForm::CmdMaxport_Click() {
@@ -159,7 +176,7 @@ void FrmForm::CmdMaxport_Click() {
     CloseRs();
     const std::string* ops[] = {&Mk245, &Mk244, &Mk243};
     OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], frames::Byte(*byte), Mk255);
-    sent = WriteFrame();
+    sent = WriteFrame("PORT" + std::to_string(PortNo) + " capacity value");
     if (sent)
       Conn.CommitTrans();
     else

@@ -12,6 +12,8 @@ const char kNotConnected[] = "Not ! Connect";
 }  // namespace
 
 void FrmForm::FindPorts() {
+  // One look at the system's devices serves all twenty numbers and the tips.
+  const DeviceListHold hold(MS_COM);
   std::int16_t found[kMaxPortNumber + 1] = {};
   int next_free = 1;
   for (std::int16_t p = 1; p <= kMaxPortNumber; ++p) {
@@ -73,21 +75,60 @@ void FrmForm::CmdConnect_Click() {
     CmbPORT.SetEnabled(true);
     CmdConnect.SetCaption("DISCONNECT");
   } else {
-    MS_COM.SetPortOpen(false);
-    LabConnect.SetCaption(kNotConnected);
-    CmbCOM.SetEnabled(false);
-    CmbPORT.SetEnabled(false);
-    CmdConnect.SetCaption("CONNECT");
+    const std::int64_t pending = MS_COM.PendingBytes();
+    sending_.Pending(pending);
+    if (pending > 0) {
+      // The frames already written go first; the line closes when they are out.
+      disconnect_waiting_ = true;
+      CmdConnect.SetEnabled(false);
+      sending_.SetAfter("then the link closes");
+      ShowSending();
+      return;
+    }
+    CloseLink();
   }
+}
+
+void FrmForm::CloseLink() {
+  MS_COM.SetPortOpen(false);
+  LabConnect.SetCaption(kNotConnected);
+  CmbCOM.SetEnabled(false);
+  CmbPORT.SetEnabled(false);
+  CmdConnect.SetCaption("CONNECT");
 }
 
 void FrmForm::SendConnectFrame() {
   OutFrame = frames::Frame(Mk254_253, Mk246, frames::Byte(frames::kConnectData), Mk255);
-  WriteFrame();
+  WriteFrame("connect frame");
 }
 
 void FrmForm::MS_COM_OnComm() {
   if (MS_COM.CommEvent() == kComEvReceive) LabConnect.SetCaption(MS_COM.Input());
+}
+
+void FrmForm::MS_COM_OnSent() {
+  const std::int64_t pending = MS_COM.PendingBytes();
+  sending_.Pending(pending);
+  ShowSending();
+  if (pending > 0) return;
+  if (disconnect_waiting_) {
+    disconnect_waiting_ = false;
+    CmdConnect.SetEnabled(true);
+    CloseLink();
+  }
+  if (unload_waiting_ && !window.Unloaded() && window.RequestUnload()) toolkit_.EndWindow();
+}
+
+void FrmForm::Form_QueryUnload(bool& cancel) {
+  // Asked again while waiting: the operator wants out now.
+  if (unload_waiting_ || !MS_COM.PortOpen()) return;
+  const std::int64_t pending = MS_COM.PendingBytes();
+  sending_.Pending(pending);
+  if (pending == 0) return;
+  unload_waiting_ = true;
+  cancel = true;
+  sending_.SetAfter("then the window closes");
+  ShowSending();
 }
 
 void FrmForm::ShowLinkClosed() {
@@ -99,11 +140,18 @@ void FrmForm::ShowLinkClosed() {
   LabConnect.SetCaption(kNotConnected);
   CmbPORT.SetEnabled(false);
   CmdConnect.SetCaption("CONNECT");
+  CmdConnect.SetEnabled(true);
 }
 
 void FrmForm::LinkLost(const std::string& why) {
+  const std::string not_sent = sending_.Lost(why);
+  disconnect_waiting_ = false;
   ShowLinkClosed();
-  messages_.Show("The serial link to the board was lost: " + why);
+  ShowSending();
+  messages_.Show("The serial link to the board was lost: " + why +
+                 (not_sent.empty() ? "" : "\nNot sent: " + not_sent + "."));
+  // Nothing is left to wait for.
+  if (unload_waiting_ && !window.Unloaded() && window.RequestUnload()) toolkit_.EndWindow();
 }
 
 }  // namespace zl

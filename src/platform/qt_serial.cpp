@@ -1,13 +1,13 @@
 #include "qt_serial.h"
 
 #include <QByteArray>
-#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QString>
-#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cctype>
@@ -144,32 +144,43 @@ std::map<int, std::string> ReadLinks(const std::string& dir) {
 }
 #endif
 
-std::map<int, std::string> CurrentPortMap(const std::string& link_dir) {
-  std::map<int, std::string> map;
-#ifdef _WIN32
-  (void)link_dir;
-  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) map[n] = "COM" + std::to_string(n);
-#else
+std::vector<std::string> SystemDevices() {
   std::vector<std::string> devices;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
     devices.push_back(QFileInfo(info.systemLocation()).canonicalFilePath().toStdString());
-  map = serial::MapPorts(ReadLinks(link_dir), std::move(devices));
+  return devices;
+}
+
+std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices) {
+  std::map<int, std::string> map;
+#ifdef _WIN32
+  (void)link_dir;
+  (void)list_devices;
+  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) map[n] = "COM" + std::to_string(n);
+#else
+  map = serial::MapPorts(ReadLinks(link_dir), list_devices ? list_devices() : SystemDevices());
 #endif
   return map;
 }
 
 class QtSerialPort final : public SerialPort {
  public:
-  explicit QtSerialPort(std::string link_dir) : link_dir_(std::move(link_dir)) {
+  QtSerialPort(std::string link_dir, DeviceLister list_devices)
+      : link_dir_(std::move(link_dir)), list_devices_(std::move(list_devices)) {
     ApplySettings();
-    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { OnReadyRead(); });
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { RaiseReceive(); });
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError e) { OnError(e); });
+    // Qt says so from inside its own notifier; look from the event loop.
+    QObject::connect(&port_, &QSerialPort::bytesWritten, &port_, [this] { QueueCheck(); });
+    watch_.setInterval(kWatchMs);
+    QObject::connect(&watch_, &QTimer::timeout, &port_, [this] { CheckSending(); });
   }
 
   ~QtSerialPort() override {
     QObject::disconnect(&port_, nullptr, nullptr, nullptr);
-    if (port_.isOpen()) port_.close();
+    watch_.stop();
+    Shut();
   }
 
   void SetCommPort(std::int16_t port) override {
@@ -206,11 +217,13 @@ class QtSerialPort final : public SerialPort {
 
   void SetPortOpen(bool open) override {
     if (open) Open();
-    else Close();
+    else Shut();
   }
   bool PortOpen() const override { return port_.isOpen() && !failure_; }
 
   void Output(const std::string& bytes) override {
+    if (!failure_ && port_.isOpen() && DeviceGone())
+      failure_ = Name() + ": the device " + open_device_ + " is gone";
     if (failure_) {
       // Lost before the deferred report ran: report it here, once.
       const std::string why = *failure_;
@@ -220,31 +233,24 @@ class QtSerialPort final : public SerialPort {
     if (!port_.isOpen()) throw SerialError(Kind::Closed, "the serial port is not open");
     if (bytes.empty()) return;
 
-    busy_ = true;
+    const qint64 before = PendingBytes();
+    // Qt keeps the bytes and hands them to the driver as it takes them.
     const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    const qint64 queued = port_.write(data);
-    QDeadlineTimer deadline(TransferMs(bytes.size()) + 3000);
-    bool timed_out = false;
-    if (queued == data.size()) {
-      while (port_.bytesToWrite() > 0 && !failure_) {
-        if (deadline.hasExpired()) {
-          timed_out = true;
-          break;
-        }
-        port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-      }
-    }
-    busy_ = false;
-
-    if (queued != data.size() || failure_ || timed_out) {
-      std::string why = failure_ ? *failure_
-                        : timed_out ? "the device did not take the data in time"
-                                    : port_.errorString().toStdString();
-      why = Name() + ": writing to " + open_device_ + " failed: " + why;
+    if (port_.write(data) != data.size()) {
+      const std::string why =
+          Name() + ": writing to " + open_device_ + " failed: " + port_.errorString().toStdString();
       Shut();
       throw SerialError(Kind::Write, why);
     }
-    FlushDeferredReceive();
+    if (!watch_.isActive() || before < last_pending_) since_progress_.start();
+    // The writer knows what is pending now; the next event tells it less.
+    last_pending_ = raised_pending_ = PendingBytes();
+    watch_.start();
+  }
+
+  std::int64_t PendingBytes() const override {
+    if (!port_.isOpen() || failure_) return 0;
+    return port_.bytesToWrite() + DriverQueue();
   }
 
   std::string Input() override {
@@ -256,19 +262,33 @@ class QtSerialPort final : public SerialPort {
   std::int16_t CommEvent() const override { return comm_event_; }
 
   std::string DevicePath(std::int16_t port) const override {
-    const auto map = CurrentPortMap(link_dir_);
+    const auto map = PortMap();
     const auto it = map.find(port);
     return it == map.end() ? std::string() : it->second;
   }
 
+  void HoldDeviceList(bool hold) override {
+    if (hold) {
+      ++holds_;
+    } else if (holds_ > 0 && --holds_ == 0) {
+      held_map_.reset();
+    }
+  }
+
  private:
+  // How often a pending send is looked at, how often the window hears of
+  // it at most, and how long a line may take nothing before it counts as
+  // failed (at 19,200 baud a byte takes half a millisecond).
+  static constexpr int kWatchMs = 50;
+  static constexpr qint64 kRaiseEveryMs = 100;
+  static constexpr qint64 kStallMs = 3000;
+
   std::string Name() const { return "COM" + std::to_string(port_number_); }
 
-  // Milliseconds the line needs for `bytes` at the current settings.
-  qint64 TransferMs(std::size_t bytes) const {
-    const int bits = 1 + settings_.data_bits + (settings_.parity == QSerialPort::NoParity ? 0 : 1) +
-                     (settings_.stop_bits == QSerialPort::OneStop ? 1 : 2);
-    return static_cast<qint64>(bytes) * bits * 1000 / std::max<qint32>(1, settings_.baud);
+  std::map<int, std::string> PortMap() const {
+    if (holds_ == 0) return CurrentPortMap(link_dir_, list_devices_);
+    if (!held_map_) held_map_ = CurrentPortMap(link_dir_, list_devices_);
+    return *held_map_;
   }
 
   // While closed Qt only stores these and applies them on open.
@@ -280,7 +300,7 @@ class QtSerialPort final : public SerialPort {
   void Open() {
     if (failure_) Shut();
     if (port_.isOpen()) throw SerialError(Kind::Busy, Name() + " is already open");
-    const auto map = CurrentPortMap(link_dir_);
+    const auto map = PortMap();
     const auto it = map.find(port_number_);
     if (it == map.end()) throw serial::OpenFailure(port_number_, "", OpenCause::NotFound, "", "");
     const std::string device = it->second;
@@ -297,57 +317,71 @@ class QtSerialPort final : public SerialPort {
     }
     open_device_ = device;
     failure_.reset();
-    receive_pending_ = false;
     // Qt keeps whatever the driver had buffered; the board's answers start
     // with this opening.
     port_.clear(QSerialPort::Input);
   }
 
-  void Close() {
-    if (!port_.isOpen()) return;
-    if (!failure_) Drain();
-    Shut();
-  }
-
-  // Waits, bounded, until the written bytes have left Qt and the driver.
-  void Drain() {
-    busy_ = true;
-    QDeadlineTimer deadline(TransferMs(static_cast<std::size_t>(port_.bytesToWrite())) + 3000);
-    while (port_.bytesToWrite() > 0 && !failure_ && !deadline.hasExpired())
-      port_.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-#ifndef _WIN32
-    // tcdrain() may block for good on a stuck line; poll the queue instead.
-    const int fd = static_cast<int>(port_.handle());
-    int pending = 0;
-    QDeadlineTimer line_deadline(TransferMs(4096) + 2000);
-    while (!failure_ && fd >= 0 && ::ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0 &&
-           !line_deadline.hasExpired())
-      QThread::msleep(5);
-#endif
-    busy_ = false;
-  }
-
   // Closes without waiting; forgets a failure nobody was told about yet.
   void Shut() {
+    watch_.stop();
+    check_queued_ = false;
+    last_pending_ = 0;
+    raised_pending_ = 0;
+    if (port_.isOpen()) {
+      shutting_ = true;
+      // A tty's close waits for its output queue to drain, on a stuck line
+      // for half a minute.
+      if (port_.bytesToWrite() > 0 || DriverQueue() > 0) port_.clear(QSerialPort::Output);
+      port_.close();
+      shutting_ = false;
+    }
     failure_.reset();
-    receive_pending_ = false;
-    if (port_.isOpen()) port_.close();
   }
 
-  void OnReadyRead() {
-    if (busy_) {
-      // Qt reads while it waits for a write; the window must not see the
-      // answer in the middle of sending.
-      receive_pending_ = true;
+  // Bytes the driver holds that have not gone out on the line.
+  qint64 DriverQueue() const {
+#ifndef _WIN32
+    const int fd = static_cast<int>(port_.handle());
+    int queued = 0;
+    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) return queued;
+#endif
+    return 0;
+  }
+
+  void QueueCheck() {
+    if (check_queued_) return;
+    check_queued_ = true;
+    QMetaObject::invokeMethod(&port_, [this] { CheckSending(); }, Qt::QueuedConnection);
+  }
+
+  // Tells the window how far the send is, and fails a line that takes nothing.
+  void CheckSending() {
+    check_queued_ = false;
+    if (!port_.isOpen() || failure_) {
+      watch_.stop();
       return;
     }
-    RaiseReceive();
-  }
-
-  void FlushDeferredReceive() {
-    if (!receive_pending_) return;
-    receive_pending_ = false;
-    QMetaObject::invokeMethod(&port_, [this] { RaiseReceive(); }, Qt::QueuedConnection);
+    const qint64 pending = PendingBytes();
+    if (pending < last_pending_) since_progress_.start();
+    last_pending_ = pending;
+    if (pending == 0) {
+      watch_.stop();
+    } else if (since_progress_.hasExpired(kStallMs)) {
+      failure_ = Name() + ": nothing left through " + open_device_ + " for " + std::to_string(kStallMs / 1000) +
+                 " s; " + std::to_string(pending) + " bytes were still to be sent";
+      ReportLost();
+      return;
+    }
+    if (pending == raised_pending_) return;
+    if (pending != 0 && since_raise_.isValid() && !since_raise_.hasExpired(kRaiseEveryMs)) return;
+    raised_pending_ = pending;
+    since_raise_.start();
+    if (!OnSent) return;
+    try {
+      OnSent();
+    } catch (...) {
+    }
   }
 
   void RaiseReceive() {
@@ -374,15 +408,15 @@ class QtSerialPort final : public SerialPort {
   }
 
   void OnError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::NoError || failure_ || !port_.isOpen()) return;
-    bool fatal = error == QSerialPort::ResourceError;
+    if (error == QSerialPort::NoError || failure_ || shutting_ || !port_.isOpen()) return;
+    // A write that fails here is one Qt tried on its own: the bytes cannot leave.
+    bool fatal = error == QSerialPort::ResourceError || error == QSerialPort::WriteError;
     if (error == QSerialPort::ReadError) fatal = DeviceGone();
-    if (error == QSerialPort::WriteError) fatal = busy_ || DeviceGone();
     if (!fatal) return;
     failure_ = Name() + ": the device " + open_device_ + " is gone (" + port_.errorString().toStdString() + ")";
     // Qt is still inside its own notifier here and goes on using the port;
-    // close from the event loop. A blocking call in progress reports it.
-    if (!busy_) QMetaObject::invokeMethod(&port_, [this] { ReportLost(); }, Qt::QueuedConnection);
+    // close from the event loop.
+    QMetaObject::invokeMethod(&port_, [this] { ReportLost(); }, Qt::QueuedConnection);
   }
 
   void ReportLost() {
@@ -397,7 +431,9 @@ class QtSerialPort final : public SerialPort {
   }
 
   const std::string link_dir_;
+  const DeviceLister list_devices_;
   QSerialPort port_;
+  QTimer watch_;
   std::int16_t port_number_ = 1;
   LineSettings settings_;
   std::string open_device_;
@@ -408,15 +444,20 @@ class QtSerialPort final : public SerialPort {
   std::int16_t r_threshold_ = 0;
   std::int16_t s_threshold_ = 0;
   std::int16_t comm_event_ = 0;
-  bool busy_ = false;             // inside a blocking write or drain
-  bool receive_pending_ = false;  // data came in while busy_
-  std::optional<std::string> failure_;  // the device went away
+  int holds_ = 0;
+  mutable std::optional<std::map<int, std::string>> held_map_;
+  qint64 last_pending_ = 0;    // at the last look
+  qint64 raised_pending_ = 0;  // as the window last heard it
+  QElapsedTimer since_progress_, since_raise_;
+  bool check_queued_ = false;
+  bool shutting_ = false;
+  std::optional<std::string> failure_;  // the line failed, not yet reported
 };
 
 }  // namespace
 
-std::unique_ptr<SerialPort> MakeQtSerialPort(const std::string& link_dir) {
-  return std::make_unique<QtSerialPort>(link_dir);
+std::unique_ptr<SerialPort> MakeQtSerialPort(const std::string& link_dir, DeviceLister list_devices) {
+  return std::make_unique<QtSerialPort>(link_dir, std::move(list_devices));
 }
 
 }  // namespace zl

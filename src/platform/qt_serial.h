@@ -1,8 +1,10 @@
 // The serial control on Qt SerialPort.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "serial.h"
 
@@ -11,6 +13,8 @@ namespace zl {
 // Port numbers 1 to 20 map to devices: an entry "COMn" in `link_dir` (a
 // symbolic link to a device) is port n; the numbers no entry takes go, in
 // order, to the serial devices the system lists, sorted by device path.
-std::unique_ptr<SerialPort> MakeQtSerialPort(const std::string& link_dir);
+// `list_devices` stands in for the system's list (tests); empty: the system's.
+using DeviceLister = std::function<std::vector<std::string>()>;
+std::unique_ptr<SerialPort> MakeQtSerialPort(const std::string& link_dir, DeviceLister list_devices = {});
 
 }  // namespace zl

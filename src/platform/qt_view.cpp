@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 
@@ -242,6 +243,10 @@ struct QtView::Impl : public QObject {
   Window& window;
   MainWindow* top = nullptr;
   QWidget* central = nullptr;
+  QLabel* status = nullptr;
+  // The model geometry last applied; a status change must not move a
+  // window the operator has moved.
+  Rect applied_geometry{-1, -1, -1, -1};
   std::map<std::string, QWidget*> by_name;
   std::map<const Control*, QWidget*> widget_of;
   // Widgets that carry the focus for a control.
@@ -320,6 +325,13 @@ void QtView::Impl::Build() {
   central = new QWidget;
   central->setFont(ToQFont(window.font));
   top->setCentralWidget(central);
+
+  // Below the design area, which keeps its size: the window grows by it.
+  status = new QLabel;
+  status->setObjectName(QStringLiteral("StatusText"));
+  status->setTextFormat(Qt::PlainText);
+  top->statusBar()->setSizeGripEnabled(false);
+  top->statusBar()->addWidget(status, 1);
 
   std::vector<Control*> focusable;
   for (Control* c : window.controls) {
@@ -545,14 +557,19 @@ void QtView::Impl::ApplyGrid(Grid& g, QTableView* table) {
 
 void QtView::Impl::ApplyWindow() {
   top->setWindowTitle(Shown(window.title));
-  ApplyGeometry();
+  status->setText(QString::fromStdString(window.status));
+  const Rect& g = window.geometry;
+  const Rect& a = applied_geometry;
+  if (g.left != a.left || g.top != a.top || g.width != a.width || g.height != a.height) ApplyGeometry();
 }
 
 void QtView::Impl::ApplyGeometry() {
+  applied_geometry = window.geometry;
+  const int bar = top->statusBar()->sizeHint().height();
   if (window.geometry.width <= 0 || window.geometry.height <= 0) {
     // No outer size yet: the design's client area under the menu bar.
     top->resize(Px(window.client_width),
-                Px(window.client_height) + top->menuBar()->sizeHint().height());
+                Px(window.client_height) + top->menuBar()->sizeHint().height() + bar);
     return;
   }
   // The geometry is the outer one; Qt's is inside the frame, if any.
@@ -561,7 +578,7 @@ void QtView::Impl::ApplyGeometry() {
   const QRect inner = top->geometry();
   top->setGeometry(outer.x() + inner.x() - frame.x(), outer.y() + inner.y() - frame.y(),
                    outer.width() - (frame.width() - inner.width()),
-                   outer.height() - (frame.height() - inner.height()));
+                   outer.height() - (frame.height() - inner.height()) + bar);
 }
 
 void QtView::Impl::FocusFromModel(Control* c) {

@@ -1,5 +1,5 @@
 // The serial control: the properties the window sets, opening and closing,
-// one write per frame, and a receive event on the window's thread.
+// one write per frame, and receive and sent events on the window's thread.
 #pragma once
 
 #include <cstdint>
@@ -38,13 +38,16 @@ class SerialPort {
   virtual void SetSThreshold(std::int16_t threshold) = 0;
 
   // Opening throws SerialError when the device cannot be opened; the port
-  // then stays closed. Closing waits until every written byte has left.
+  // then stays closed. Closing does not wait: bytes still pending are dropped.
   virtual void SetPortOpen(bool open) = 0;
   virtual bool PortOpen() const = 0;
 
-  // Writes the bytes whole and in order; throws SerialError when the port is
-  // closed or the write fails (the port is then closed).
+  // Queues the bytes whole, behind those written before, and returns at once;
+  // they leave in order while the event loop runs. Throws SerialError when
+  // the port is closed or the write fails (the port is then closed).
   virtual void Output(const std::string& bytes) = 0;
+  // Bytes written that have not left the computer yet; 0 while closed.
+  virtual std::int64_t PendingBytes() const = 0;
   // Takes everything received so far.
   virtual std::string Input() = 0;
   virtual std::int16_t CommEvent() const = 0;
@@ -52,10 +55,31 @@ class SerialPort {
   // The device behind a port number ("" when there is none); for tooltips.
   virtual std::string DevicePath(std::int16_t port) const = 0;
 
+  // While held (calls nest), the system's serial devices are listed once and
+  // that list serves every open and DevicePath; otherwise each lists anew,
+  // so that a device plugged in later is found.
+  virtual void HoldDeviceList(bool hold) = 0;
+
   // Raised on the window's thread when data arrived (CommEvent 2).
   std::function<void()> OnComm;
-  // Raised when the device went away while open; the port is closed by then.
+  // Raised on the window's thread as written bytes leave, and once more when
+  // none is left; PendingBytes() says how many remain.
+  std::function<void()> OnSent;
+  // Raised when the device went away, or took nothing for a few seconds
+  // while bytes were pending; the port is closed by then.
   std::function<void(const std::string& why)> OnLost;
+};
+
+// Holds the device list for as long as it lives.
+class DeviceListHold {
+ public:
+  explicit DeviceListHold(SerialPort& port) : port_(port) { port_.HoldDeviceList(true); }
+  ~DeviceListHold() { port_.HoldDeviceList(false); }
+  DeviceListHold(const DeviceListHold&) = delete;
+  DeviceListHold& operator=(const DeviceListHold&) = delete;
+
+ private:
+  SerialPort& port_;
 };
 
 }  // namespace zl

@@ -24,13 +24,26 @@ class Window {
   std::vector<Menu*> menus;
   FocusManager focus;
 
+  // One line of plain text (UTF-8) under the design area.
+  std::string status;
+
+  // Raised first when the window is asked to unload: setting the flag puts
+  // the unloading off, and the window asks again itself when it is ready.
+  std::function<void(bool& cancel)> QueryUnload;
   // Raised once when the window is being unloaded (exit command or closing
   // it); the cancel flag is never honoured by this program's handler.
   std::function<void(bool& cancel)> Unload;
 
-  // Unloads the window: raises Unload once; later calls do nothing.
-  // Returns false when the handler asked to cancel.
+  // Unloads the window: raises QueryUnload, then Unload once; later calls do
+  // nothing. Returns false when a handler asked to cancel.
   bool RequestUnload() {
+    if (unloaded_) return true;
+    bool cancel = false;
+    if (QueryUnload) QueryUnload(cancel);
+    return !cancel && UnloadNow();
+  }
+  // Without asking first: for when there is no later, the event loop being over.
+  bool UnloadNow() {
     if (unloaded_) return true;
     bool cancel = false;
     if (Unload) Unload(cancel);
@@ -39,7 +52,13 @@ class Window {
   }
   bool Unloaded() const { return unloaded_; }
 
-  // For the view: the geometry or title changed.
+  void SetStatus(const std::string& text) {
+    if (text == status) return;
+    status = text;
+    Notify();
+  }
+
+  // For the view: the geometry, title or status changed.
   std::function<void()> ViewChanged;
   void Notify() {
     if (ViewChanged) ViewChanged();

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 
@@ -66,9 +67,12 @@ class WindowTest : public FormTest {
 
 TEST_F(WindowTest, OpensAtTheTopLeftWithTheDesignLayout) {
   Show();
-  EXPECT_EQ(Top()->frameGeometry(), QRect(0, 0, 1024, 590));
+  // The status bar comes below the designed 1024 x 590.
+  EXPECT_EQ(Top()->frameGeometry(), QRect(0, 0, 1024, 590 + Top()->statusBar()->height()));
   QWidget* central = Top()->centralWidget();
   EXPECT_EQ(central->y(), Top()->menuBar()->height());
+  const int frame = Top()->frameGeometry().height() - Top()->height();
+  EXPECT_EQ(central->height(), 590 - frame - Top()->menuBar()->height());
   // XPFrame1 at (8, 8), CmdConnect inside it at (120, 8).
   QPushButton* connect = W<QPushButton>("CmdConnect");
   EXPECT_EQ(QRect(connect->mapTo(central, QPoint(0, 0)), connect->size()), QRect(128, 16, 137, 33));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/catalogue_sql.h"
 #include "support/form_fixture.h"
 
 namespace zl::test {
@@ -13,6 +14,8 @@ using FindSerialPorts = FormTest;
 TEST_F(FindSerialPorts, ListsThePortsThatOpenInOrderAndChoosingOneSetsUpTheLine) {
   serial.openable = {4, 20, 1, 12, 21};
   Load();
+  // One look at the system's devices for the twenty numbers and the tips.
+  EXPECT_EQ(serial.device_lists, 1);
   EXPECT_EQ(form->CmbCOM.Items(), (std::vector<std::string>{"COM 1", "COM 4", "COM 12", "COM 20"}));
   EXPECT_EQ(form->CmbCOM.ItemTip(2), serial.DevicePath(12));
   EXPECT_EQ(form->CmbCOM.Text(), "COM ?");
@@ -29,6 +32,10 @@ TEST_F(FindSerialPorts, ListsThePortsThatOpenInOrderAndChoosingOneSetsUpTheLine)
                                       "InputMode=0", "RThreshold=1", "SThreshold=0"}));
   EXPECT_TRUE(form->CmdConnect.Enabled());
   EXPECT_FALSE(form->CmbPORT.Enabled());
+  // CONNECT looks again: a device plugged in since start-up is found.
+  const int lists = serial.device_lists;
+  form->CmdConnect.PerformClick();
+  EXPECT_EQ(serial.device_lists, lists + 1);
 }
 
 using LinkConnect = FormTest;
@@ -102,6 +109,180 @@ TEST_P(LinkCloses, ToTheClosedStateSayingWhyOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Ways, LinkCloses,
                          ::testing::Values("OpenRefused", "ConnectWriteFails", "Unplugged", "ProgramWriteFails"),
+                         [](const ::testing::TestParamInfo<std::string>& i) { return i.param; });
+
+// Port 1 holds 200 effects: its upload frame of 1,005 bytes takes about half
+// a second at 19,200 baud. The written frames stay pending until released.
+class Sending : public FormTest {
+ protected:
+  std::string ExtraSql() const override {
+    return std::string(kCatalogueSql) +
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+           "INSERT INTO PORT1 SELECT i, 7, 'x', 5, 1, 1, 40 FROM n;\n";
+  }
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(FormTest::SetUp());
+    ASSERT_NO_FATAL_FAILURE(ChoosePort(1));
+    ASSERT_NO_FATAL_FAILURE(ChooseEffect(0));
+    serial.hold_output = true;
+  }
+  // SEND, TEST and Program, each refused: nothing written, nothing stored.
+  void ExpectSendingRefused(const std::string& why) {
+    const auto writes = serial.writes;
+    messages.shown.clear();
+    form->TxtMaxport.SetText("99");
+    for (Button* b : {&form->CmdSEND, &form->CmdTest, &form->CmdMaxport}) b->PerformClick();
+    EXPECT_EQ(serial.writes, writes);
+    EXPECT_EQ(Rows("SELECT MaxValue FROM MaxPort WHERE Port=1"), "40\n");
+    ASSERT_EQ(messages.shown.size(), 3u);
+    for (const std::string& m : messages.shown) EXPECT_NE(m.find(why), std::string::npos) << m;
+    messages.shown.clear();
+  }
+  const std::string list_frame_sending_ = "Sending the PORT1 list (200 effects)";
+};
+
+TEST_F(Sending, ALongFrameShowsItsProgressAndHowItEnded) {
+  form->CmdSEND.PerformClick();
+  ASSERT_EQ(serial.writes.size(), 2u);
+  EXPECT_EQ(serial.writes[1].size(), 1005u);
+  EXPECT_EQ(form->window.status, list_frame_sending_ + ": 1,005 bytes left, about 1 s");
+  serial.Release(1000);
+  EXPECT_EQ(form->window.status, list_frame_sending_ + ": 5 bytes left, about 1 s");
+  serial.ReleaseAll();
+  EXPECT_EQ(form->window.status, "PORT1 list sent (200 effects).");
+  // A short frame is not shown.
+  form->CmdTest.PerformClick();
+  EXPECT_EQ(serial.writes.size(), 3u);
+  EXPECT_EQ(form->window.status, "PORT1 list sent (200 effects).");
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+// Each command writes its own whole frame behind those still leaving.
+TEST_F(Sending, CommandsWhileAFrameLeavesWriteTheirFramesBehindIt) {
+  form->CmdSEND.PerformClick();
+  form->CmdSEND.PerformClick();
+  form->TxtMaxport.SetText("99");
+  form->CmdMaxport.PerformClick();
+  ASSERT_EQ(serial.writes.size(), 4u);
+  EXPECT_EQ(serial.writes[2], serial.writes[1]);
+  EXPECT_EQ(serial.writes[3], "\xFE\xFD\xF5\x63\xFF");
+  EXPECT_EQ(form->window.status, list_frame_sending_ + " and 2 more frames: 2,015 bytes left, about 1 s");
+  serial.Release(1005);
+  EXPECT_EQ(form->window.status, list_frame_sending_ + " and 1 more frame: 1,010 bytes left, about 1 s");
+  serial.ReleaseAll();
+  EXPECT_EQ(form->window.status, "PORT1 list sent (200 effects), and 2 more frames.");
+  EXPECT_EQ(Rows("SELECT MaxValue FROM MaxPort WHERE Port=1"), "99\n");
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Sending, DisconnectClosesTheLineOnceTheWrittenFramesHaveLeft) {
+  form->CmdSEND.PerformClick();
+  form->CmdConnect.PerformClick();
+  FrmForm& f = *form;
+  EXPECT_TRUE(serial.PortOpen());
+  EXPECT_FALSE(f.CmdConnect.Enabled());
+  EXPECT_EQ(f.CmdConnect.Caption(), "DISCONNECT");
+  EXPECT_EQ(f.window.status, list_frame_sending_ + ": 1,005 bytes left, about 1 s; then the link closes");
+  ASSERT_NO_FATAL_FAILURE(ExpectSendingRefused("DISCONNECT is waiting"));
+
+  serial.Release(1004);
+  EXPECT_TRUE(serial.PortOpen());
+  serial.ReleaseAll();
+  EXPECT_FALSE(serial.PortOpen());
+  EXPECT_EQ(serial.dropped, 0);
+  EXPECT_EQ(f.CmdConnect.Caption(), "CONNECT");
+  EXPECT_TRUE(f.CmdConnect.Enabled());
+  EXPECT_EQ(f.LabConnect.Caption(), "Not ! Connect");
+  EXPECT_FALSE(f.CmbPORT.Enabled());
+  EXPECT_FALSE(f.CmbCOM.Enabled());
+  EXPECT_EQ(f.window.status, "PORT1 list sent (200 effects).");
+
+  f.CmdConnect.PerformClick();
+  EXPECT_EQ(f.CmdConnect.Caption(), "DISCONNECT");
+  EXPECT_EQ(serial.writes.back(), kConnectFrame);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+// By the Exit command or the window's close box: the unloading waits with
+// the window usable; a second request closes at once, dropping the rest.
+class ClosingWhileSending : public Sending, public ::testing::WithParamInterface<std::string> {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(Sending::SetUp());
+    form->CmdSEND.PerformClick();
+    Close();
+    EXPECT_FALSE(form->window.Unloaded());
+    EXPECT_EQ(toolkit.ended, 0);
+    EXPECT_TRUE(db->IsOpen());
+    EXPECT_EQ(form->window.status, list_frame_sending_ + ": 1,005 bytes left, about 1 s; then the window closes");
+    ASSERT_NO_FATAL_FAILURE(ExpectSendingRefused("The window closes as soon as"));
+  }
+  void Close() {
+    if (GetParam() == "Exit") return form->MnuExit.PerformClick();
+    const bool unloaded = form->window.RequestUnload();
+    EXPECT_EQ(unloaded, form->window.Unloaded());
+  }
+  void ExpectClosed() {
+    EXPECT_TRUE(form->window.Unloaded());
+    EXPECT_FALSE(serial.PortOpen());
+    EXPECT_FALSE(db->IsOpen());
+    EXPECT_TRUE(messages.shown.empty());
+  }
+};
+
+TEST_P(ClosingWhileSending, WaitsForTheWrittenFrames) {
+  serial.Release(1000);
+  EXPECT_FALSE(form->window.Unloaded());
+  serial.ReleaseAll();
+  ExpectClosed();
+  // The window ends itself, however it was asked.
+  EXPECT_EQ(toolkit.ended, 1);
+  EXPECT_EQ(serial.dropped, 0);
+  EXPECT_EQ(form->window.status, "PORT1 list sent (200 effects).");
+}
+
+TEST_P(ClosingWhileSending, ASecondRequestClosesAtOnce) {
+  Close();
+  ExpectClosed();
+  // Closed by the close box, the view goes by itself.
+  EXPECT_EQ(toolkit.ended, GetParam() == "Exit" ? 1 : 0);
+  EXPECT_EQ(serial.dropped, 1005);
+}
+
+INSTANTIATE_TEST_SUITE_P(By, ClosingWhileSending, ::testing::Values("Exit", "CloseBox"),
+                         [](const ::testing::TestParamInfo<std::string>& i) { return i.param; });
+
+// The device goes while frames are pending, waiting for nothing, for
+// DISCONNECT or to close the window: one message names what was not sent.
+class LostWhileSending : public Sending, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(LostWhileSending, EndsAnyWaitWithOneMessageSayingWhatWasNotSent) {
+  form->CmdSEND.PerformClick();
+  serial.Release(1);  // the first byte of the first frame is out
+  form->CmdSEND.PerformClick();
+  form->CmdTest.PerformClick();
+  if (GetParam() == "Disconnect") form->CmdConnect.PerformClick();
+  if (GetParam() == "Exit") form->MnuExit.PerformClick();
+  serial.Unplug();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0],
+            "The serial link to the board was lost: device removed\n"
+            "Not sent: the PORT1 list (200 effects), 2 times; the PORT1 effect test.");
+  EXPECT_EQ(form->window.status, "PORT1 list and 2 more frames not sent: device removed");
+  EXPECT_EQ(form->window.Unloaded(), GetParam() == "Exit");
+  EXPECT_EQ(toolkit.ended, GetParam() == "Exit" ? 1 : 0);
+  if (GetParam() == "Exit") return;
+  EXPECT_EQ(form->CmdConnect.Caption(), "CONNECT");
+  EXPECT_TRUE(form->CmdConnect.Enabled());
+  EXPECT_EQ(form->LabConnect.Caption(), "Not ! Connect");
+  EXPECT_FALSE(form->CmbPORT.Enabled());
+  // The port is closed: a command is refused as before, with no second report.
+  form->CmdSEND.PerformClick();
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_NE(messages.shown[1].find("press CONNECT first"), std::string::npos) << messages.shown[1];
+}
+
+INSTANTIATE_TEST_SUITE_P(Waiting, LostWhileSending, ::testing::Values("None", "Disconnect", "Exit"),
                          [](const ::testing::TestParamInfo<std::string>& i) { return i.param; });
 
 }  // namespace

@@ -3,6 +3,7 @@
 // is in tests/link/serial_link_pty_test.cpp.
 #include "platform/qt_serial.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <pty.h>
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -144,6 +146,7 @@ class QtSerialTest : public ::testing::Test {
       received_.push_back(port_->Input());
     };
     port_->OnLost = [this](const std::string& why) { lost_.push_back(why); };
+    port_->OnSent = [this] { sent_.push_back(port_->PendingBytes()); };
   }
 
   void Link(int n, const std::string& target) {
@@ -163,16 +166,22 @@ class QtSerialTest : public ::testing::Test {
   std::unique_ptr<SerialPort> port_;
   std::vector<std::string> received_;
   std::vector<std::string> lost_;
+  std::vector<std::int64_t> sent_;  // PendingBytes() at each OnSent
 };
 
-// Long frames, and closing right after one: PtyBoard.TwoHundredEffectsArriveWholeAndInOrder
-// and PtyBoard.ClosingTheWindowRightAfterSendStillDeliversTheFrame.
+// More than a pseudo-terminal takes in before its reader reads: the rest
+// stays with the port, as on a slow line.
+std::string Beyond(char fill) { return std::string(100000, fill); }
+
+// Long frames at the line's rate, and closing the window right after one:
+// the PtyBoard tests in tests/link/serial_link_pty_test.cpp.
 TEST_F(QtSerialTest, LinkedPortWritesEveryByteUnchanged) {
   EXPECT_EQ(port_->DevicePath(5), pty_.slave_path);
   OpenCom5();
   // Frame markers, NUL, and the bytes a cooked line would translate or eat.
   const std::string frame("\xFE\xFD\xF6\x0A\xFF\x00\x0D\x03\x11\x13\x7F\x80", 12);
   port_->Output(frame);
+  ASSERT_TRUE(PumpUntil([&] { return port_->PendingBytes() == 0; }));
   EXPECT_EQ(pty_.Receive(frame.size()), frame);
 }
 
@@ -187,23 +196,99 @@ TEST_F(QtSerialTest, OpeningDiscardsWhatCameBeforeAndEachArrivalRaisesOneEvent) 
   EXPECT_EQ(received_, (std::vector<std::string>{"A", std::string("\x0D\x03\xFF", 3)}));
 }
 
-TEST_F(QtSerialTest, AnswerDuringAWriteIsDeliveredAfterIt) {
+// Output queues and returns; the frames leave whole and in order while the
+// loop runs, each step is told, the last with nothing pending, and the
+// board's answer comes in meanwhile.
+TEST_F(QtSerialTest, FramesAreQueuedAndLeaveInOrderWhileTheLoopRuns) {
   OpenCom5();
-  bool sending = false;
-  bool during_send = false;
-  port_->OnComm = [&] {
-    during_send = during_send || sending;
-    received_.push_back(port_->Input());
-  };
+  const std::string first = Beyond('\x55'), second("\xFE\xFD\xF6\x0A\xFF", 5);
+  port_->Output(first);
+  port_->Output(second);
+  EXPECT_EQ(port_->PendingBytes(), static_cast<std::int64_t>(first.size() + second.size()));
+  EXPECT_TRUE(sent_.empty());
+
+  // The reader has not read yet: only the pseudo-terminal's buffer is taken.
+  ASSERT_TRUE(PumpUntil([&] { return !sent_.empty(); }));
+  ASSERT_GT(sent_.back(), 0);
   pty_.Send("ok");
-  sending = true;
-  const std::string frame(600, '\x55');
-  port_->Output(frame);
-  sending = false;
-  EXPECT_FALSE(during_send);
   ASSERT_TRUE(PumpUntil([&] { return !received_.empty(); }));
   EXPECT_EQ(received_[0], "ok");
-  EXPECT_EQ(pty_.Receive(600), frame);
+  EXPECT_GT(port_->PendingBytes(), 0) << "the answer came only after the frames had left";
+
+  std::string got;
+  char buf[4096];
+  ASSERT_TRUE(PumpUntil([&] {
+    const ssize_t n = ::read(pty_.master, buf, sizeof buf);
+    if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+    return port_->PendingBytes() == 0 && got.size() >= first.size() + second.size();
+  }));
+  EXPECT_EQ(got, first + second);
+  ASSERT_TRUE(PumpQueued());
+  ASSERT_GE(sent_.size(), 2u);
+  EXPECT_EQ(sent_.back(), 0);
+  EXPECT_TRUE(std::is_sorted(sent_.rbegin(), sent_.rend())) << "pending grew without a write";
+  EXPECT_TRUE(lost_.empty());
+}
+
+// Closing drops what is pending and returns; a line that takes nothing for
+// a few seconds while bytes are pending is reported lost once.
+TEST_F(QtSerialTest, ClosingDropsThePendingBytesAndAStuckLineIsLost) {
+  ASSERT_EQ(::fcntl(pty_.master, F_SETFL, ::fcntl(pty_.master, F_GETFL) | O_NONBLOCK), 0);
+  OpenCom5();
+  port_->Output(Beyond('a'));
+  ASSERT_TRUE(PumpUntil([&] { return !sent_.empty(); }));
+  port_->SetPortOpen(false);
+  EXPECT_FALSE(port_->PortOpen());
+  EXPECT_EQ(port_->PendingBytes(), 0);
+  ASSERT_TRUE(PumpQueued());
+  EXPECT_TRUE(lost_.empty());
+  char drain[4096];
+  while (::read(pty_.master, drain, sizeof drain) > 0) {
+  }
+
+  OpenCom5();
+  port_->Output(Beyond('b'));
+  ASSERT_TRUE(PumpUntil([&] { return !lost_.empty(); }));
+  ASSERT_TRUE(PumpQueued());
+  ASSERT_EQ(lost_.size(), 1u);
+  EXPECT_NE(lost_[0].find("nothing left through " + pty_.slave_path), std::string::npos) << lost_[0];
+  EXPECT_FALSE(port_->PortOpen());
+  EXPECT_EQ(port_->PendingBytes(), 0);
+}
+
+// While held, the system's device list is read once for any number of
+// opens and look-ups; afterwards every open reads it again, so a device
+// that appeared meanwhile opens.
+TEST_F(QtSerialTest, TheDeviceListIsReadOnceWhileHeldAndAnewAfterwards) {
+  int lists = 0;
+  std::vector<std::string> devices;
+  auto port = MakeQtSerialPort(dir_.path().toStdString(), [&] {
+    ++lists;
+    return devices;
+  });
+  {
+    DeviceListHold hold(*port);
+    for (std::int16_t n = 1; n <= 20; ++n) {
+      port->SetCommPort(n);
+      EXPECT_EQ(port->DevicePath(n), n == 5 ? pty_.slave_path : "");
+      if (n == 5) {
+        port->SetPortOpen(true);
+        port->SetPortOpen(false);
+      } else {
+        EXPECT_THROW(port->SetPortOpen(true), SerialError) << n;
+      }
+    }
+    EXPECT_EQ(lists, 1);
+  }
+  Pty plugged;
+  ASSERT_TRUE(plugged.Ok());
+  devices = {plugged.slave_path};
+  port->SetCommPort(1);  // the first number no COMn entry takes
+  port->SetPortOpen(true);
+  EXPECT_TRUE(port->PortOpen());
+  EXPECT_EQ(lists, 2);
+  EXPECT_EQ(port->DevicePath(1), plugged.slave_path);
+  EXPECT_EQ(lists, 3);
 }
 
 TEST_F(QtSerialTest, SettingsReachTheLineAndMalformedOnesAreRefused) {

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -254,7 +255,19 @@ TEST_F(QtViewTest, ModelWritesShowInTheWidgets) {
   w.geometry = {1500, 750, 9000, 6000};
   w.Notify();
   EXPECT_EQ(Top()->windowTitle(), QString::fromUtf8("ĐỔI MÀU"));
-  EXPECT_EQ(Top()->frameGeometry(), QRect(100, 50, 600, 400));
+  // The status bar adds to the outer height, so the design area keeps its size.
+  const int bar = Top()->statusBar()->height();
+  EXPECT_GT(bar, 0);
+  EXPECT_EQ(Top()->frameGeometry(), QRect(100, 50, 600, 400 + bar));
+  const int frame = Top()->frameGeometry().height() - Top()->height();
+  EXPECT_EQ(Top()->centralWidget()->height(), 400 - frame - Top()->menuBar()->height());
+  // A status text shows in the bar, as text, and moves no window the
+  // operator has moved.
+  Top()->move(130, 70);
+  w.SetStatus("Sending the <b>PORT1</b> list");
+  EXPECT_EQ(Top()->findChild<QLabel*>("StatusText")->text(), "Sending the <b>PORT1</b> list");
+  EXPECT_EQ(Top()->findChild<QLabel*>("StatusText")->textFormat(), Qt::PlainText);
+  EXPECT_EQ(Top()->frameGeometry(), QRect(130, 70, 600, 400 + bar));
   // None of this moved the focus; a text write raises Change only.
   EXPECT_EQ(log, (Log{"Txt1.Change=42"}));
 }

@@ -15,19 +15,44 @@ void FakeSerial::SetPortOpen(bool open) {
     return;
   }
   if (!open && before_close) before_close();
+  if (open) ListDevices();
   if (open && !openable.count(port_)) throw SerialError(open_error, "cannot open COM" + std::to_string(port_));
   open_ = open;
   if (open) opened.push_back(port_);
+  if (!open) {
+    dropped += pending_;
+    pending_ = 0;
+  }
 }
 
 void FakeSerial::Output(const std::string& bytes) {
   if (!open_) throw SerialError(SerialError::Kind::Closed, "port is closed");
   if (fail_writes) {
     open_ = false;
+    pending_ = 0;
     throw SerialError(SerialError::Kind::Write, "write failed");
   }
   if (on_write) on_write();
   writes.push_back(bytes);
+  if (hold_output) pending_ += static_cast<std::int64_t>(bytes.size());
+}
+
+void FakeSerial::Release(std::int64_t n) {
+  if (!open_ || pending_ == 0) return;
+  pending_ -= n < pending_ ? n : pending_;
+  if (OnSent) OnSent();
+  if (pending_ == 0 && open_ && OnSent) OnSent();
+}
+
+void FakeSerial::HoldDeviceList(bool hold) {
+  if (hold) ++holds_;
+  else if (holds_ > 0 && --holds_ == 0) held_listed_ = false;
+}
+
+void FakeSerial::ListDevices() const {
+  if (holds_ > 0 && held_listed_) return;
+  held_listed_ = holds_ > 0;
+  ++device_lists;
 }
 
 std::string FakeSerial::Input() {
@@ -37,6 +62,7 @@ std::string FakeSerial::Input() {
 }
 
 std::string FakeSerial::DevicePath(std::int16_t port) const {
+  ListDevices();
   return openable.count(port) ? "/dev/fake" + std::to_string(port) : std::string();
 }
 
@@ -48,6 +74,7 @@ void FakeSerial::Receive(const std::string& text) {
 
 void FakeSerial::Unplug() {
   open_ = false;
+  pending_ = 0;
   if (OnLost) OnLost("device removed");
 }
 

@@ -13,7 +13,8 @@
 
 namespace zl::test {
 
-// Records what the window does to its serial control.
+// Records what the window does to its serial control. A written frame leaves
+// at once unless `hold_output` keeps its bytes pending until Release.
 class FakeSerial : public SerialPort {
  public:
   std::set<std::int16_t> openable;  // port numbers that open
@@ -21,6 +22,9 @@ class FakeSerial : public SerialPort {
   std::vector<std::string> writes;  // one entry per Output call
   std::vector<std::int16_t> opened; // port numbers opened, in order
   bool fail_writes = false;
+  bool hold_output = false;
+  std::int64_t dropped = 0;  // pending bytes a close threw away
+  mutable int device_lists = 0;  // times the system's device list was read
   // Runs when an open port is about to close; lets tests check the order of shutdown.
   std::function<void()> before_close;
   // Runs as a frame is written.
@@ -40,9 +44,11 @@ class FakeSerial : public SerialPort {
   void SetPortOpen(bool open) override;
   bool PortOpen() const override { return open_; }
   void Output(const std::string& bytes) override;
+  std::int64_t PendingBytes() const override { return open_ ? pending_ : 0; }
   std::string Input() override;
   std::int16_t CommEvent() const override { return event_; }
   std::string DevicePath(std::int16_t port) const override;
+  void HoldDeviceList(bool hold) override;
 
   // Bytes arrive without a receive event yet.
   void Queue(const std::string& text) { in_ += text; }
@@ -50,11 +56,19 @@ class FakeSerial : public SerialPort {
   void Receive(const std::string& text);
   // The device goes away while open.
   void Unplug();
+  // `n` held bytes leave (all of them when more): raises OnSent, and once
+  // more when none is left.
+  void Release(std::int64_t n);
+  void ReleaseAll() { Release(pending_); }
 
  private:
   void Log(const char* name, long v) { calls.push_back(std::string(name) + "=" + std::to_string(v)); }
+  void ListDevices() const;
   std::int16_t port_ = 1;
   bool open_ = false;
+  std::int64_t pending_ = 0;
+  int holds_ = 0;
+  mutable bool held_listed_ = false;
   std::string in_;
   std::int16_t event_ = 0;
 };

@@ -202,6 +202,23 @@ TEST(BoardSim, EveryFrameKindOnEveryPortDecodesAndGarbageIsJunk) {
   EXPECT_EQ(rest.join('\n').toStdString(), expected + "\n" + Said("CAPACITY port=1 value=7", good));
 }
 
+// At the line's pace a frame is taken in many small reads; an upload of 200
+// records and a frame right behind it still decode whole.
+TEST(BoardSim, ReadingAtTheLineRateStillDecodesEveryFrame) {
+  Sim sim;
+  ASSERT_TRUE(sim.Start({"--rate", "19200"})) << sim.Out();
+  std::vector<Bytes> many;
+  for (unsigned char i = 0; i < 200; ++i)
+    many.push_back({i, Bytes::value_type(255 - i), 0xFE, 0xFD, Bytes::value_type(i * 3)});
+  const Bytes upload = Frame(0xFC, 0x28, many), capacity{0xFE, 0xFD, 0xF5, 0xFF, 0xFF};
+  Bytes both = upload;
+  both.insert(both.end(), capacity.begin(), capacity.end());
+  ASSERT_TRUE(sim.Write(both));
+  ASSERT_TRUE(sim.WaitFor("RAW ", 2)) << sim.Out();
+  EXPECT_EQ(sim.Said(), Said("UPLOAD port=1 cap=40 n=200 records=" + RecordsText(many), upload) + "\n" +
+                            Said("CAPACITY port=1 value=255", capacity));
+}
+
 TEST(BoardSim, StateShowsEachPortsProgramAndCapacity) {
   Sim sim;
   ASSERT_TRUE(sim.Start({"--state"})) << sim.Out();
