@@ -70,8 +70,11 @@ void FrmForm::CmdSEND_Click() {
   const std::string* ops[] = {&Mk252, &Mk251, &Mk250};
   const std::string table = "PORT" + std::to_string(PortNo);
   // Rows with equal numbers go in their stored order, as the grid shows them.
-  Recordset& rs = OpenRs("SELECT * FROM " + table + " ORDER BY STT, rowid");
-  if (rs.RecordCount() == 0) {
+  // One pass forward, reading only the fields sent.
+  SqlText = "SELECT * FROM " + table + " ORDER BY STT, rowid";
+  Rs = Conn.OpenForwardOnly(SqlText);
+  Recordset& rs = *Rs;
+  if (rs.Eof()) {
     CloseRs();
     Refuse("The list of " + table + " is empty" + kNotSent);
     return;
@@ -84,7 +87,6 @@ void FrmForm::CmdSEND_Click() {
   static const Sent kSent[] = {{1, "CodeFunc"}, {4, "Loop"}, {3, "Delay"}, {5, "TxtA"}, {6, "TxtB"}};
   std::string records;
   int effects = 0;
-  rs.MoveFirst();
   do {
     unsigned char b[5] = {};
     for (int i = 0; i < (five ? 5 : 3); ++i) {
@@ -100,7 +102,7 @@ void FrmForm::CmdSEND_Click() {
       }
       b[i] = *byte;
     }
-    records += frames::EffectRecord(five, b[0], b[1], b[2], b[3], b[4]);
+    frames::AppendEffectRecord(records, five, b[0], b[1], b[2], b[3], b[4]);
     ++effects;
     rs.MoveNext();
   } while (!rs.Eof());

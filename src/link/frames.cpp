@@ -17,10 +17,16 @@ std::string Frame(const std::string& start, const std::string& op, const std::st
 
 namespace zl::frames {
 
+void AppendEffectRecord(std::string& out, bool with_start_end, unsigned char code, unsigned char loop,
+                        unsigned char time, unsigned char start, unsigned char end) {
+  const unsigned char bytes[] = {code, loop, time, start, end};
+  out.append(reinterpret_cast<const char*>(bytes), with_start_end ? 5 : 3);
+}
+
 std::string EffectRecord(bool with_start_end, unsigned char code, unsigned char loop,
                          unsigned char time, unsigned char start, unsigned char end) {
-  std::string r = Byte(code) + Byte(loop) + Byte(time);
-  if (with_start_end) r += Byte(start) + Byte(end);
+  std::string r;
+  AppendEffectRecord(r, with_start_end, code, loop, time, start, end);
   return r;
 }
 

@@ -25,6 +25,9 @@ namespace zl::frames {
 
 // One effect as the board reads it: code, repeat count, time, then start and
 // end on sign ports 1 and 2 only.
+// Appends one effect record to `out`.
+void AppendEffectRecord(std::string& out, bool with_start_end, unsigned char code, unsigned char loop,
+                        unsigned char time, unsigned char start, unsigned char end);
 std::string EffectRecord(bool with_start_end, unsigned char code, unsigned char loop,
                          unsigned char time, unsigned char start, unsigned char end);
 

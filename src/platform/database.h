@@ -117,6 +117,10 @@ class Database {
   virtual void Close() = 0;
   virtual void Execute(const std::string& sql) = 0;
   virtual std::unique_ptr<Recordset> OpenRecordset(const std::string& sql) = 0;
+  // A read-only cursor for one pass over many rows: it goes forward only,
+  // reads a field only when asked, and knows no count (RecordCount() is -1
+  // where the provider has such cursors). Its first row, if any, is current.
+  virtual std::unique_ptr<Recordset> OpenForwardOnly(const std::string& sql) { return OpenRecordset(sql); }
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;
   virtual void RollbackTrans() = 0;

@@ -25,6 +25,7 @@ constexpr int kReadOnly = 3251;
 constexpr int kNoSuchItem = 3265;
 constexpr int kClosed = 3704;
 constexpr int kAlreadyOpen = 3705;
+constexpr int kNotAllowed = 3219;
 constexpr int kRowGone = -2147217864;
 constexpr int kNotADatabase = SQLITE_NOTADB;
 

@@ -74,6 +74,11 @@ class SqliteDatabase final : public Database {
     return rs;
   }
 
+  std::unique_ptr<Recordset> OpenForwardOnly(const std::string& sql) override {
+    Live();
+    return std::make_unique<sqlite::SqliteCursor>(conn_, sql);
+  }
+
   void BeginTrans() override { Run("BEGIN"); }
   void CommitTrans() override { Run("COMMIT"); }
   void RollbackTrans() override { Run("ROLLBACK"); }

@@ -35,6 +35,10 @@ std::string Lower(std::string s) {
 }
 
 DbError NoCurrent() { return DbError(kNoCurrentRecord, "no current record"); }
+DbError ReadOnly() { return DbError(kReadOnly, "Current Recordset does not support updating."); }
+DbError ForwardOnly() {
+  return DbError(kNotAllowed, "Operation is not allowed on a cursor that only goes forward.");
+}
 
 }  // namespace
 
@@ -233,7 +237,7 @@ void SqliteRecordset::CheckPos(int pos) const {
 }
 
 void SqliteRecordset::CheckWritable() const {
-  if (snap_.table.empty()) throw DbError(kReadOnly, "Current Recordset does not support updating.");
+  if (snap_.table.empty()) throw ReadOnly();
 }
 
 void SqliteRecordset::CheckRow(int row) const {
@@ -343,5 +347,107 @@ void SqliteRecordset::ReadBack(int row) {
   if (!conn_->Step(stmt)) return;
   for (int i = 0; i < Width(); ++i) Cell(row, i) = ColumnValue(stmt, i);
 }
+
+SqliteCursor::SqliteCursor(std::shared_ptr<Connection> conn, const std::string& sql)
+    : conn_(std::move(conn)), stmt_(conn_->Prepare(sql)) {
+  Step();
+}
+
+void SqliteCursor::Close() {
+  // Finalizing lets go of the file at once.
+  stmt_.reset();
+  eof_ = true;
+}
+
+void SqliteCursor::CheckOpen() const {
+  if (!stmt_) throw ClosedError();
+}
+
+void SqliteCursor::CheckPos(int pos) const {
+  CheckOpen();
+  if (pos < 0 || pos >= FieldCount())
+    throw DbError(kNoSuchItem,
+                  "Item cannot be found in the collection corresponding to the requested name or "
+                  "ordinal.");
+}
+
+void SqliteCursor::Step() {
+  try {
+    eof_ = !conn_->Step(stmt_.get());
+  } catch (...) {
+    eof_ = true;
+    sqlite3_reset(stmt_.get());
+    throw;
+  }
+  if (eof_) sqlite3_reset(stmt_.get());
+}
+
+int SqliteCursor::RecordCount() const {
+  CheckOpen();
+  return -1;
+}
+
+int SqliteCursor::FieldCount() const {
+  CheckOpen();
+  return sqlite3_column_count(stmt_.get());
+}
+
+std::string SqliteCursor::FieldName(int pos) const {
+  CheckPos(pos);
+  const char* name = sqlite3_column_name(stmt_.get(), pos);
+  return name ? name : "";
+}
+
+int SqliteCursor::FieldIndex(const std::string& name) const {
+  CheckOpen();
+  for (int i = 0; i < FieldCount(); ++i)
+    if (Lower(FieldName(i)) == Lower(name)) return i;
+  throw DbError(1, "no such column: " + name);
+}
+
+void SqliteCursor::MoveFirst() {
+  CheckOpen();
+  sqlite3_reset(stmt_.get());
+  row_ = 0;
+  Step();
+  if (eof_) throw NoCurrent();
+}
+
+void SqliteCursor::MoveNext() {
+  CheckOpen();
+  if (eof_) throw NoCurrent();
+  ++row_;
+  Step();
+}
+
+bool SqliteCursor::Eof() const {
+  CheckOpen();
+  return eof_;
+}
+
+bool SqliteCursor::Bof() const {
+  CheckOpen();
+  return eof_ && row_ == 0;
+}
+
+int SqliteCursor::Position() const {
+  CheckOpen();
+  return eof_ ? -1 : row_;
+}
+
+void SqliteCursor::SetPosition(int) { throw ForwardOnly(); }
+
+Value SqliteCursor::Field(int pos) const {
+  CheckPos(pos);
+  if (eof_) throw NoCurrent();
+  return ColumnValue(stmt_.get(), pos);
+}
+
+Value SqliteCursor::FieldAt(int, int) const { throw ForwardOnly(); }
+void SqliteCursor::SetField(int, const Value&) { throw ReadOnly(); }
+void SqliteCursor::AddNew() { throw ReadOnly(); }
+void SqliteCursor::Update() { throw ReadOnly(); }
+void SqliteCursor::UpdateBatch() { throw ReadOnly(); }
+void SqliteCursor::Delete() { throw ReadOnly(); }
 
 }  // namespace zl::sqlite

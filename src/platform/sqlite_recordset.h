@@ -95,4 +95,47 @@ class SqliteRecordset final : public Recordset {
   std::vector<bool> new_set_;
 };
 
+// A forward-only, read-only cursor on a query: rows are stepped through as
+// the statement yields them and fields converted only when read.
+class SqliteCursor final : public Recordset {
+ public:
+  SqliteCursor(std::shared_ptr<Connection> conn, const std::string& sql);
+
+  bool IsOpen() const override { return stmt_ != nullptr; }
+  void Close() override;
+
+  int RecordCount() const override;
+  int FieldCount() const override;
+  std::string FieldName(int pos) const override;
+  int FieldIndex(const std::string& name) const override;
+
+  // MoveFirst runs the query again, as a forward-only cursor can only do.
+  void MoveFirst() override;
+  void MoveNext() override;
+  bool Eof() const override;
+  bool Bof() const override;
+  int Position() const override;
+  void SetPosition(int row) override;
+
+  Value Field(int pos) const override;
+  Value FieldAt(int row, int pos) const override;
+  void SetField(int pos, const Value& value) override;
+
+  void AddNew() override;
+  void Update() override;
+  void UpdateBatch() override;
+  void Delete() override;
+  void Requery() override { MoveFirst(); }
+
+ private:
+  void CheckOpen() const;
+  void CheckPos(int pos) const;
+  void Step();
+
+  std::shared_ptr<Connection> conn_;
+  StatementPtr stmt_{nullptr, &sqlite3_finalize};
+  bool eof_ = true;
+  int row_ = 0;
+};
+
 }  // namespace zl::sqlite

@@ -4,10 +4,12 @@
 #include "platform/sqlite_script.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -171,6 +173,40 @@ TEST_F(SqliteRs, AggregatesAreReadOnlyAndMissingTablesAreSqliteErrors) {
   EXPECT_EQ(e->Number(), 1);
   EXPECT_NE(std::string(e->what()).find("no such table: PORT4"), std::string::npos) << e->what();
   EXPECT_EQ(ErrorNumber([&] { db_->Execute("DELETE FROM PORT9"); }), 1);
+}
+
+TEST_F(SqliteRs, AForwardCursorReadsOnePassWritesNothingAndLetsGoOfTheFile) {
+  auto cur = db_->OpenForwardOnly("SELECT * FROM PORT_TEMP ORDER BY STT");
+  EXPECT_EQ(cur->RecordCount(), -1);
+  EXPECT_EQ(cur->FieldIndex("namefunc"), 2);
+  std::string seen;
+  for (; !cur->Eof(); cur->MoveNext()) seen += cur->Field(0).ToText() + ":" + cur->Field(2).ToText() + ",";
+  // The same rows and texts as the snapshot gives.
+  std::string snapshot;
+  auto rs = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
+  for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+    snapshot += rs->Field(0).ToText() + ":" + rs->Field(2).ToText() + ",";
+  EXPECT_EQ(seen, snapshot);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), ','), 3);
+  EXPECT_EQ(ErrorNumber([&] { cur->Field(0); }), 3021);
+  // Going back runs the query again.
+  cur->MoveFirst();
+  EXPECT_EQ(cur->Field(0), Value(1));
+  EXPECT_EQ(ErrorNumber([&] { cur->SetField(0, 9); }), 3251);
+  EXPECT_EQ(ErrorNumber([&] { cur->Delete(); }), 3251);
+  EXPECT_EQ(ErrorNumber([&] { cur->FieldAt(1, 0); }), 3219);
+  EXPECT_TRUE(db_->OpenForwardOnly("SELECT * FROM PORT1")->Eof());
+
+  // Part way through, the cursor holds the file for reading; closed, it
+  // no longer keeps another program from taking it.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().c_str(), &other), SQLITE_OK);
+  sqlite3_busy_timeout(other, 0);
+  EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_BUSY);
+  cur->Close();
+  EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
 }
 
 // Whole rows added through the window: WindowTest.BuildsAListWithTheMouseAndKeyboard.
