@@ -134,21 +134,27 @@ void FrmForm::CloseGapAfter(std::int16_t deleted) {
   // The numbers behind the deleted row in list order (equal numbers in their
   // stored order): the store alone returns rows in storage order, which
   // after moves is not the list's.
-  Recordset& rs = OpenRs("SELECT STT FROM " + table + behind + " ORDER BY STT, rowid");
-  if (rs.RecordCount() == 0) {
+  const std::string in_order = behind + " ORDER BY STT, rowid";
+  // Numbered deleted+1, deleted+2, ... without a gap or a repeat, as adding
+  // alone leaves them: one shift closes the gap and spares a write per row.
+  SqlText = "SELECT STT FROM " + table + in_order;
+  Rs = Conn.OpenForwardOnly(SqlText);
+  if (Rs->Eof()) {
     CloseRs();
     return;
   }
-  // Numbered deleted+1, deleted+2, ... without a gap or a repeat, as adding
-  // alone leaves them: one shift closes the gap and spares a write per row.
   bool run = true;
-  for (int i = 0; run && i < rs.RecordCount(); ++i) run = rs.FieldAt(i, 0) == Value(deleted + 1 + i);
+  for (std::int64_t next = deleted + 1; run && !Rs->Eof(); Rs->MoveNext(), ++next)
+    run = Rs->Field(0) == Value(next);
+  CloseRs();
   if (run) {
-    CloseRs();
+    // A table scan: the index range would need a second pass to update
+    // the column it is ordered by.
     SqlText = "UPDATE " + table + " SET STT=STT-1 WHERE +STT>" + std::to_string(deleted);
     Conn.Execute(SqlText);
     return;
   }
+  Recordset& rs = OpenRs("SELECT * FROM " + table + in_order);
   rs.MoveFirst();
   std::int16_t n = deleted;
   do {
