@@ -2,15 +2,18 @@
 #include <cstdio>
 
 #include "app/frm_form.h"
+#include "platform/command_line.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_view.h"
 #include "platform/sqlite_database.h"
 
 int main(int argc, char** argv) {
+  if (const auto rc = zl::AnswerCommandLine(argc, argv)) return *rc;
   zl::QtApp app(argc, argv);
   zl::QtToolkit toolkit;
   zl::QtMessages messages(app.DisplayPresent());
   auto db = zl::MakeSqliteDatabase();
+  // Told where its COMn links are once the window knows where the data lives.
   auto com = zl::MakeQtSerialPort(toolkit.AppPath());
 
   zl::FrmForm form(zl::Services{*db, *com, messages, toolkit});

@@ -1,5 +1,6 @@
 #include "app/frm_form.h"
 
+#include "app/data_place.h"
 #include "link/frames.h"
 #include "platform/cp1252.h"
 #include "platform/text.h"
@@ -129,11 +130,22 @@ void FrmForm::Form_Load() {
 
   AppDir = toolkit_.AppPath();
   if (AppDir.empty() || AppDir.back() != kDirSep) AppDir += kDirSep;
-  DbFile = Trim(AppDir) + "Data.mdb";
+  const DataPlace place = ChooseDataPlace(
+      Trim(AppDir), toolkit_.UserDataPath(), {toolkit_.SeedDatabasePath(), Trim(AppDir) + "Data.mdb"},
+      [this](const std::string& dir) { return toolkit_.CanWrite(dir); });
+  DataDir = place.dir;
+  if (DataDir.empty() || DataDir.back() != kDirSep) DataDir += kDirSep;
+  DbFile = Trim(DataDir) + "Data.mdb";
+  MS_COM.SetLinkDirectory(place.dir);
+  if (place.note) messages_.Show(*place.note);
 
   if (auto note = Conn.ConvertForeign(Trim(DbFile))) messages_.Show(*note);
   Conn.Open(Trim(DbFile));
   IndexLists();
+  read_only_ = Conn.ReadOnlyReason();
+  if (read_only_)
+    messages_.Show("Data.mdb cannot be changed: " + *read_only_ +
+                   ". The lists can be shown and sent; every change to them is refused.");
 
   FindPorts();
 
@@ -216,7 +228,14 @@ void FrmForm::ResetControls() {
   TxtB.SetText("?");
 }
 
+bool FrmForm::RefuseChange() {
+  if (!read_only_) return false;
+  Refuse("Data.mdb cannot be changed: " + *read_only_ + "; nothing was changed.");
+  return true;
+}
+
 void FrmForm::MnuNew_Click() {
+  if (RefuseChange()) return;
   InTransaction([this] {
     SqlText = "Delete * From PORT1";
     Conn.Execute(SqlText);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +56,9 @@ class FrmForm {
 
   // --- Window variables ---------------------------------------------------
   std::string AppDir;
+  // Where Data.mdb and the COMn links live (ending in the separator):
+  // AppDir, unless the program is installed where the operator cannot write.
+  std::string DataDir;
   std::string DbFile;
   Database& Conn;
   std::unique_ptr<Recordset> GridRs;
@@ -131,7 +135,7 @@ class FrmForm {
   void CmdMaxport_Click();
 
   // The directory separator the platform reports paths with.
-  static constexpr char kDirSep = '/';
+  static constexpr char kDirSep = static_cast<char>(std::filesystem::path::preferred_separator);
 
  private:
   void WireEvents();
@@ -154,6 +158,8 @@ class FrmForm {
   void MoveRow(int step);
   // Tells the operator why a command did nothing.
   void Refuse(const std::string& why) { messages_.Show(why); }
+  // Refuses a change when Data.mdb cannot be changed; true if it did.
+  bool RefuseChange();
   // The link went down (write failure, device gone): back to closed.
   void ShowLinkClosed();
   void LinkLost(const std::string& why);
@@ -184,6 +190,8 @@ class FrmForm {
   MessageSink& messages_;
   Toolkit& toolkit_;
   bool waiting_ = false;  // the busy cursor is shown
+  // Why Data.mdb cannot be changed, as found at start-up.
+  std::optional<std::string> read_only_;
   // CmbPORT's text as the last choice or reset left it, for a choice that
   // could not be carried out.
   std::string port_shown_ = "PORT ?";

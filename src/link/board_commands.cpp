@@ -150,6 +150,8 @@ void FrmForm::CmdTest_Click() {
 }
 
 void FrmForm::CmdMaxport_Click() {
+  // The value is sent only where it is stored as well.
+  if (RefuseChange()) return;
   if (!CanSend()) return;
   const std::optional<std::int16_t> v = ToInt16(TxtMaxport.Text());
   const auto byte = AsByte(v);

@@ -114,6 +114,9 @@ class Database {
   // Opens the existing database file; never creates one.
   virtual void Open(const std::string& path) = 0;
   virtual bool IsOpen() const = 0;
+  // Why the open file cannot be changed, found out without changing it;
+  // nothing when it can (or when that cannot be told now).
+  virtual std::optional<std::string> ReadOnlyReason() { return std::nullopt; }
   virtual void Close() = 0;
   virtual void Execute(const std::string& sql) = 0;
   virtual std::unique_ptr<Recordset> OpenRecordset(const std::string& sql) = 0;

@@ -261,6 +261,11 @@ class QtSerialPort final : public SerialPort {
 
   std::int16_t CommEvent() const override { return comm_event_; }
 
+  void SetLinkDirectory(const std::string& dir) override {
+    link_dir_ = dir;
+    held_map_.reset();
+  }
+
   std::string DevicePath(std::int16_t port) const override {
     const auto map = PortMap();
     const auto it = map.find(port);
@@ -430,7 +435,7 @@ class QtSerialPort final : public SerialPort {
     }
   }
 
-  const std::string link_dir_;
+  std::string link_dir_;
   const DeviceLister list_devices_;
   QSerialPort port_;
   QTimer watch_;

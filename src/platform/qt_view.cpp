@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -775,6 +776,18 @@ void QtMessages::Show(const std::string& text) {
 
 std::string QtToolkit::AppPath() const {
   return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
+}
+
+std::string QtToolkit::UserDataPath() const {
+  // The program's name alone, no organisation: ~/.local/share/zentrel-loader
+  // on Linux, following XDG_DATA_HOME.
+  return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).toStdString();
+}
+
+std::string QtToolkit::SeedDatabasePath() const {
+  return QDir::toNativeSeparators(
+             QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" ZL_SEED_FROM_BINDIR)))
+      .toStdString();
 }
 
 void QtToolkit::ShowBusy(bool on) {

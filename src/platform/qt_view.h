@@ -65,6 +65,8 @@ class QtToolkit : public Toolkit {
  public:
   void SetView(QtView* view) { view_ = view; }
   std::string AppPath() const override;
+  std::string UserDataPath() const override;
+  std::string SeedDatabasePath() const override;
   // Closes the window and ends the event loop.
   void EndWindow() override;
   // A wait cursor over the whole application while on.

@@ -52,6 +52,8 @@ class SerialPort {
   virtual std::string Input() = 0;
   virtual std::int16_t CommEvent() const = 0;
 
+  // The directory whose COMn entries (symbolic links to devices) name ports.
+  virtual void SetLinkDirectory(const std::string& dir) = 0;
   // The device behind a port number ("" when there is none); for tooltips.
   virtual std::string DevicePath(std::int16_t port) const = 0;
 

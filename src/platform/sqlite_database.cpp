@@ -44,12 +44,38 @@ class SqliteDatabase final : public Database {
     if (fs::is_regular_file(path, ec) && fs::file_size(path, ec) == 0)
       throw DbError(sqlite::kNotADatabase, "file is not a database");
     conn_ = Connection::Open(path);
+    path_ = path;
     conn_->waiting = [this] {
       if (Waiting) Waiting();
     };
   }
 
   bool IsOpen() const override { return conn_ && conn_->IsOpen(); }
+
+  std::optional<std::string> ReadOnlyReason() override {
+    sqlite3* db = Live().Handle();
+    // SQLite opens a file it may not write for reading only.
+    if (sqlite3_db_readonly(db, "main") == 1) return path_ + " is read-only for this user";
+    // A write needs a journal file beside the database: a change made and
+    // rolled back tells, without the file changing.
+    try {
+      Run("BEGIN IMMEDIATE");
+      conn_->Exec("CREATE TABLE zl_write_probe (x)");
+      Run("ROLLBACK");
+    } catch (const DbError& e) {
+      try {
+        Run("ROLLBACK");
+      } catch (const DbError&) {
+        // Nothing was begun.
+      }
+      if (e.GetCause() == DbError::Cause::Busy) return std::nullopt;
+      const std::string folder = fs::path(path_).parent_path().string();
+      if ((e.Number() & 0xFF) == SQLITE_CANTOPEN || e.Number() == SQLITE_READONLY_DIRECTORY)
+        return "its folder " + folder + " cannot be written, and every change needs a journal file there";
+      return e.Report();
+    }
+    return std::nullopt;
+  }
 
   void Close() override {
     if (!conn_) return;
@@ -100,6 +126,7 @@ class SqliteDatabase final : public Database {
   }
 
   std::shared_ptr<Connection> conn_;
+  std::string path_;
 };
 
 // The Jet file's rows, as read, into a new database.

@@ -47,6 +47,7 @@ bool FrmForm::AnyRow(const std::string& condition) {
 }
 
 void FrmForm::CmdAdd_Click() {
+  if (RefuseChange()) return;
   struct Field {
     const char* label;
     const TextField& field;
@@ -107,6 +108,7 @@ void FrmForm::CmdAdd_Click() {
 }
 
 void FrmForm::CmdDEL_Click() {
+  if (RefuseChange()) return;
   // The button can be stale (another port was chosen since the click).
   if (GridRs->RecordCount() == 0 || GridRs->Position() < 0) {
     UpdateEditButtons();
@@ -170,6 +172,7 @@ void FrmForm::CmdUP_Click() { MoveRow(-1); }
 void FrmForm::CmdDOWN_Click() { MoveRow(+1); }
 
 void FrmForm::MoveRow(int step) {
+  if (RefuseChange()) return;
   const bool has_row = GridRs->RecordCount() > 0 && GridRs->Position() >= 0;
   const std::optional<std::int16_t> current = has_row ? Int16Of(GridRs->Field(0)) : std::nullopt;
   if (!current) {

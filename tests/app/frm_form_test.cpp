@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <vector>
 
@@ -81,6 +82,38 @@ TEST_F(Startup, FailsOnAMissingFileWithoutCreatingItNorDoublingTheSeparator) {
     EXPECT_EQ(form->DbFile, file);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
   }
+}
+
+// Installed where the operator cannot write: the data directory is theirs,
+// for the database and the COMn links alike.
+TEST_F(Startup, InstalledItKeepsDataAndPortLinksInTheOperatorsDirectory) {
+  const std::string bin = dir + "/bin", user = dir + "/user";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(bin)));
+  toolkit.app_path = bin;
+  toolkit.unwritable = {bin + "/"};
+  toolkit.user_data_path = user;
+  toolkit.seed_path = db_path;
+  Load();
+  EXPECT_EQ(form->DataDir, user + "/");
+  EXPECT_EQ(form->DbFile, user + "/Data.mdb");
+  EXPECT_EQ(serial.link_dir, user);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find(user + "/Data.mdb"), std::string::npos) << messages.shown[0];
+  EXPECT_EQ(form->DataGrid.Rows(), 4);  // PORT_TEMP of the seed, as shipped plus one
+}
+
+TEST_F(Startup, AnAccessFileInTheOperatorsDirectoryIsConvertedThere) {
+  const std::string bin = dir + "/bin", user = dir + "/user";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(bin)) && QDir().mkpath(QString::fromStdString(user)));
+  ASSERT_TRUE(QFile::copy(ZL_FIXTURES_DIR "/jet4/Data-vendor.mdb", QString::fromStdString(user + "/Data.mdb")));
+  toolkit.app_path = bin;
+  toolkit.unwritable = {bin + "/"};
+  toolkit.user_data_path = user;
+  toolkit.seed_path = db_path;
+  Load();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find("converted"), std::string::npos) << messages.shown[0];
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(user + "/Data.access.mdb")));
 }
 
 // A file from before the lists were indexed.

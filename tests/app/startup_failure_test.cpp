@@ -1,14 +1,16 @@
-// Runs the real executable from a temporary directory on database files it
-// must refuse, and checks that it ends at once, says why, and leaves the file
-// as it was.
+// Runs the real executable from a temporary directory: on database files it
+// must refuse (it ends at once, says why, and leaves the file as it was), on
+// its command line, and installed where the operator cannot write.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "support/testdb.h"
+#include "support/unwritable.h"
 
 namespace zl::test {
 namespace {
@@ -23,8 +25,9 @@ class StartupFailure : public ::testing::Test {
     qputenv("QT_QPA_PLATFORM", "offscreen");  // the program inherits it
   }
 
-  void WriteDb(const QByteArray& bytes) {
-    QFile f(db_);
+  void WriteDb(const QByteArray& bytes) { WriteDbAt(db_, bytes); }
+  void WriteDbAt(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
   }
@@ -42,9 +45,9 @@ class StartupFailure : public ::testing::Test {
   // Runs the program without a display; it must end within seconds with
   // `code`: 1 refused, with an error number and a message naming `named`;
   // 2 started and ended for want of a display.
-  QString Start(int code, const char* named = "") {
+  QString Start(int code, const char* named = "", const QString& exe = {}) {
     QProcess p;
-    p.start(exe_, {});
+    p.start(exe.isEmpty() ? exe_ : exe, {});
     const bool finished = p.waitForFinished(10000);
     if (!finished) p.kill();
     p.waitForFinished(2000);
@@ -97,6 +100,50 @@ TEST_F(StartupFailure, AGoodFileStartsUnchangedAndAnAccessFileIsConvertedOnceOrR
   EXPECT_EQ(Read(kept), jet);
   EXPECT_TRUE(Read(db_).startsWith("SQLite format 3"));
   EXPECT_FALSE(Start(2).contains("converted"));
+}
+
+TEST_F(StartupFailure, HelpAndVersionAnswerBeforeAnythingElseAndNothingElseIsTaken) {
+  // No Data.mdb here: a program that opened it would fail.
+  const auto run = [&](const QStringList& args, int code) {
+    QProcess p;
+    p.start(exe_, args);
+    EXPECT_TRUE(p.waitForFinished(10000)) << args.join(' ').toStdString();
+    EXPECT_EQ(p.exitCode(), code) << args.join(' ').toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+  };
+  EXPECT_TRUE(run({"--version"}, 0).startsWith("zentrel-loader 1.")) << run({"--version"}, 0).toStdString();
+  const QString help = run({"--help"}, 0);
+  EXPECT_TRUE(help.contains("--version") && help.contains("Data.mdb")) << help.toStdString();
+  EXPECT_TRUE(run({"-v"}, 0).startsWith("zentrel-loader"));
+  EXPECT_TRUE(run({"--port=3"}, 1).contains("--help"));
+  EXPECT_TRUE(run({"Data.mdb"}, 1).contains("--help"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"zentrel-loader"});
+}
+
+// Installed as a package installs it: the program in bin/, which the
+// operator cannot write, and the seed database in share/.
+TEST_F(StartupFailure, InstalledTheOperatorsDataGoesToTheirDataDirectorySeededOnce) {
+  const QString bin = dir_.filePath("bin"), share = dir_.filePath("share/zentrel-loader");
+  const QString home = dir_.filePath("home");
+  ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share) && QDir().mkpath(home));
+  const QByteArray seed = Made("");
+  ASSERT_TRUE(QFile::rename(db_, share + "/Data.mdb"));
+  ASSERT_TRUE(QFile::rename(exe_, bin + "/zentrel-loader"));
+  Unwritable locked(bin.toStdString());
+  if (!locked.Ok()) GTEST_SKIP() << "cannot make a directory unwritable here";
+  qputenv("XDG_DATA_HOME", home.toUtf8());
+
+  const QString mine = home + "/zentrel-loader/Data.mdb";
+  EXPECT_TRUE(Start(2, "", bin + "/zentrel-loader").contains(mine));
+  EXPECT_EQ(Read(mine), seed);
+  EXPECT_EQ(Read(share + "/Data.mdb"), seed);
+  // Said once; the operator's file is never replaced by the seed again.
+  QFile::remove(mine);
+  WriteDbAt(mine, Made("INSERT INTO PORT1 VALUES (1, 7, 'x', 5, 1, 1, 40);\n"));
+  const QByteArray lists = Read(mine);
+  EXPECT_FALSE(Start(2, "", bin + "/zentrel-loader").contains("kept in"));
+  EXPECT_EQ(Read(mine), lists);
+  qunsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

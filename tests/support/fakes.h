@@ -48,6 +48,8 @@ class FakeSerial : public SerialPort {
   std::string Input() override;
   std::int16_t CommEvent() const override { return event_; }
   std::string DevicePath(std::int16_t port) const override;
+  std::string link_dir;  // as the window set it
+  void SetLinkDirectory(const std::string& dir) override { link_dir = dir; }
   void HoldDeviceList(bool hold) override;
 
   // Bytes arrive without a receive event yet.
@@ -87,6 +89,11 @@ class FakeToolkit : public Toolkit {
   std::string AppPath() const override { return app_path; }
   void EndWindow() override { ++ended; }
   void ShowBusy(bool on) override { busy.push_back(on); }
+  std::string user_data_path, seed_path;
+  std::set<std::string> unwritable;  // directories that take no new file
+  std::string UserDataPath() const override { return user_data_path; }
+  std::string SeedDatabasePath() const override { return seed_path; }
+  bool CanWrite(const std::string& dir) const override { return !unwritable.count(dir); }
 };
 
 }  // namespace zl::test

@@ -1,0 +1,113 @@
+// Where Data.mdb lives: beside a program whose directory can be written, in
+// the operator's own data directory for one installed where it cannot.
+#include "app/data_place.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+
+namespace zl {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const fs::path& p, const std::string& bytes) {
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+class DataPlaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("zl-data-place-" + std::to_string(std::random_device()()));
+    fs::create_directories(root_);
+    app_ = (root_ / "bin").string();
+    user_ = (root_ / "home" / "zentrel-loader").string();
+    seed_ = (root_ / "share" / "zentrel-loader" / "Data.mdb").string();
+    fs::create_directories(app_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  DataPlace Choose() {
+    return ChooseDataPlace(app_, user_, {seed_, app_ + "/Data.mdb"},
+                           [this](const std::string& dir) { return !unwritable_.count(dir); });
+  }
+
+  fs::path root_;
+  std::string app_, user_, seed_;
+  std::set<std::string> unwritable_;
+};
+
+TEST_F(DataPlaceTest, AWritableProgramDirectoryKeepsTheDataBesideTheProgram) {
+  Write(seed_, "seed");
+  const DataPlace place = Choose();
+  EXPECT_EQ(place.dir, app_);
+  EXPECT_FALSE(place.note);
+  EXPECT_FALSE(fs::exists(user_));
+}
+
+TEST_F(DataPlaceTest, AnInstalledProgramStartsTheOperatorFromTheSeedOnceAndNeverOverwrites) {
+  unwritable_ = {app_};
+  Write(seed_, "seed");
+  // Installed read-only: the operator's copy must still be writable.
+  fs::permissions(seed_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+  const DataPlace first = Choose();
+  EXPECT_EQ(first.dir, user_);
+  ASSERT_TRUE(first.note);
+  EXPECT_NE(first.note->find(user_), std::string::npos) << *first.note;
+  const fs::path copy = fs::path(user_) / "Data.mdb";
+  EXPECT_EQ(Read(copy), "seed");
+  EXPECT_NE(fs::status(copy).permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_EQ(std::distance(fs::directory_iterator(user_), fs::directory_iterator()), 1);
+
+  // The operator's lists from then on; said only the first time.
+  Write(copy, "lists");
+  const DataPlace again = Choose();
+  EXPECT_EQ(again.dir, user_);
+  EXPECT_FALSE(again.note);
+  EXPECT_EQ(Read(copy), "lists");
+}
+
+TEST_F(DataPlaceTest, WithoutAnInstalledSeedTheDatabaseBesideTheProgramIsTheStart) {
+  unwritable_ = {app_};
+  Write(app_ + "/Data.mdb", "beside");
+  EXPECT_EQ(Choose().dir, user_);
+  EXPECT_EQ(Read(fs::path(user_) / "Data.mdb"), "beside");
+  EXPECT_EQ(Read(app_ + "/Data.mdb"), "beside");
+}
+
+TEST_F(DataPlaceTest, NothingToStartFromLeavesOpeningToReportTheMissingFile) {
+  unwritable_ = {app_};
+  const DataPlace place = Choose();
+  EXPECT_EQ(place.dir, user_);
+  EXPECT_FALSE(place.note);
+  EXPECT_FALSE(fs::exists(fs::path(user_) / "Data.mdb"));
+}
+
+TEST_F(DataPlaceTest, AUserDirectoryThatCannotBeMadeKeepsTheDataBesideTheProgramAndSaysWhy) {
+  unwritable_ = {app_};
+  Write(seed_, "seed");
+  Write(root_ / "home", "a file where the directory should be");
+  const DataPlace place = Choose();
+  EXPECT_EQ(place.dir, app_);
+  ASSERT_TRUE(place.note);
+  EXPECT_NE(place.note->find("cannot be changed"), std::string::npos) << *place.note;
+
+  // No user directory at all on this platform: beside the program, silently.
+  user_.clear();
+  EXPECT_EQ(Choose().dir, app_);
+  EXPECT_FALSE(Choose().note);
+}
+
+}  // namespace
+}  // namespace zl

@@ -1,0 +1,53 @@
+#include "support/unwritable.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
+
+namespace zl::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Writable(const std::string& path) {
+  if (fs::is_directory(path)) {
+    const std::string probe = path + "/.unwritable-probe";
+    std::FILE* f = std::fopen(probe.c_str(), "w");
+    if (!f) return false;
+    std::fclose(f);
+    std::remove(probe.c_str());
+    return true;
+  }
+  std::FILE* f = std::fopen(path.c_str(), "r+");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}
+
+}  // namespace
+
+Unwritable::Unwritable(std::string path) : path_(std::move(path)) {
+  std::error_code ec;
+  before_ = fs::status(path_, ec).permissions();
+  if (::geteuid() == 0) {
+    immutable_ = std::system(("chattr +i '" + path_ + "' 2>/dev/null").c_str()) == 0;
+  } else {
+    fs::permissions(path_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove, ec);
+  }
+  ok_ = !Writable(path_);
+}
+
+Unwritable::~Unwritable() {
+  std::error_code ec;
+  if (immutable_) {
+    if (std::system(("chattr -i '" + path_ + "' 2>/dev/null").c_str()) != 0) std::perror("chattr -i");
+  } else {
+    fs::permissions(path_, before_, ec);
+  }
+}
+
+}  // namespace zl::test
