@@ -143,6 +143,9 @@ class Model {
   std::optional<int> next_stt, code;
   std::vector<std::string> catalogue;
   int bound = 0, grid_pos = 0;  // the grid's table and current row
+  // The grid's rows as indices into its table: list order when read, and an
+  // added row last until the next read, as ADD does not read the list again.
+  std::vector<int> grid_order;
   // What the last action must have sent and told the operator.
   std::vector<std::string> frames;
   int messages = 0;
@@ -155,7 +158,13 @@ class Model {
     ctl[kCmdConnect].text = "CONNECT";
     Reset();
     ctl[kCmbPORT].enabled = ctl[kCmdConnect].enabled = false;
-    grid_pos = tables[0].empty() ? -1 : 0;
+    Reload();
+  }
+
+  // The grid reads its table again, the first row current.
+  void Reload() {
+    grid_order = Sorted(bound);
+    grid_pos = grid_order.empty() ? -1 : 0;
   }
 
   // Row indices of a table in list order: ascending STT, equal numbers in
@@ -246,7 +255,7 @@ class Model {
 
   void GridRow(int row, bool click) {
     MoveFocus(kDataGrid);
-    if (row >= 0 && row < static_cast<int>(tables[bound].size())) grid_pos = row;
+    if (row >= 0 && row < static_cast<int>(grid_order.size())) grid_pos = row;
     if (click && port != 0) UpdateEditButtons();
   }
 
@@ -254,7 +263,7 @@ class Model {
     for (int t = 1; t <= 3; ++t) tables[t].clear();
     Reset();
     next_stt = 1;
-    grid_pos = tables[bound].empty() ? -1 : 0;
+    Reload();
   }
 
   void SetText(int c, std::string text) {
@@ -309,7 +318,7 @@ class Model {
     port = bound = p;
     if (caps[p] >= 0) SetText(kTxtMaxport, std::to_string(caps[p]));
     const std::vector<Row>& rows = tables[p];
-    grid_pos = rows.empty() ? -1 : 0;
+    Reload();
     next_stt = 1;
     for (const Row& r : rows)
       next_stt = std::max(*next_stt, r.stt + 1);
@@ -336,7 +345,7 @@ class Model {
 
   void UpdateEditButtons() {
     const std::vector<Row>& rows = tables[port];
-    const int current = rows.empty() ? 0 : rows[Sorted(port)[grid_pos]].stt;
+    const int current = rows.empty() ? 0 : rows[grid_order[grid_pos]].stt;
     ctl[kCmdDEL].enabled = !rows.empty();
     auto any = [&](auto beyond) { return std::any_of(rows.begin(), rows.end(), beyond); };
     ctl[kCmdDOWN].enabled = any([&](const Row& r) { return r.stt > current; });
@@ -355,7 +364,8 @@ class Model {
     }
     tables[port].push_back({*next_stt, *code, Trim(ctl[kCmbFunc].text), v[0], v[1], v[2], v[3]});
     ++*next_stt;
-    grid_pos = static_cast<int>(tables[port].size()) - 1;
+    grid_order.push_back(static_cast<int>(tables[port].size()) - 1);
+    grid_pos = static_cast<int>(grid_order.size()) - 1;
     ctl[kCmdDOWN].enabled = ctl[kCmdUP].enabled = ctl[kCmdDEL].enabled = false;
     ctl[kCmdSEND].enabled = true;
     ctl[kTxtMaxport].enabled = false;
@@ -365,13 +375,13 @@ class Model {
   void Del() {
     std::vector<Row>& rows = tables[port];
     if (rows.empty()) return UpdateEditButtons();
-    const int gone = Sorted(port)[grid_pos];
+    const int gone = grid_order[grid_pos];
     const int d = rows[gone].stt;
     rows.erase(rows.begin() + gone);
     int n = d;
     for (int i : Sorted(port))
       if (rows[i].stt > d) rows[i].stt = n++;
-    grid_pos = rows.empty() ? -1 : 0;
+    Reload();
     ctl[kCmdUP].enabled = ctl[kCmdDOWN].enabled = ctl[kCmdDEL].enabled = false;
     if (rows.empty()) {
       ctl[kTxtMaxport].enabled = true;
@@ -383,7 +393,7 @@ class Model {
   void Move(int step) {
     std::vector<Row>& rows = tables[port];
     if (rows.empty()) return UpdateEditButtons();
-    Row& moved = rows[Sorted(port)[grid_pos]];
+    Row& moved = rows[grid_order[grid_pos]];
     const int c = moved.stt, t = c + step;
     // A stale button: nothing lies beyond the row in that direction.
     if (std::none_of(rows.begin(), rows.end(), [&](const Row& r) { return (r.stt - c) * step > 0; }))
@@ -391,6 +401,7 @@ class Model {
     const auto neighbour = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.stt == t; });
     if (neighbour != rows.end()) neighbour->stt = c;
     moved.stt = t;
+    grid_order = Sorted(port);
     const int position = step < 0 ? c - 2 : c;
     grid_pos = position >= 0 && position < static_cast<int>(rows.size()) ? position : 0;
     UpdateEditButtons();
@@ -729,9 +740,8 @@ class Product {
   // The grid in list order, '*' before its current row.
   std::string GridMismatch(const Model& m) const {
     std::string expected, shown;
-    const std::vector<int> order = m.Sorted(m.bound);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-      const Row& r = m.tables[m.bound][order[i]];
+    for (std::size_t i = 0; i < m.grid_order.size(); ++i) {
+      const Row& r = m.tables[m.bound][m.grid_order[i]];
       expected += (static_cast<int>(i) == m.grid_pos ? "*" : "") + std::to_string(r.stt) + "|" + r.name;
       for (int v : {r.loop, r.delay, r.a, r.b}) expected += "|" + std::to_string(v);
       expected += "\n";
