@@ -17,6 +17,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "Access installation is converted on first use.")
 # Stripped as Debian's own packages are: symbols, and the compiler's notes.
 set(CPACK_STRIP_FILES ON)
+# Installing the one component by name makes CPack write its own manifest,
+# build/install_manifest_Unspecified.txt, and leave install_manifest.txt to
+# an install by hand.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/StripNotes.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

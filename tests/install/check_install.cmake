@@ -3,7 +3,10 @@
 include(${CMAKE_CURRENT_LIST_DIR}/scratch.cmake)
 
 set(prefix "${SCRATCH}/prefix")
+# Through the component, so that build/install_manifest.txt keeps telling
+# what an install by hand put where.
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}"
+                        --component Unspecified
                 OUTPUT_QUIET RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   zl_fail("cmake --install failed")
