@@ -23,7 +23,7 @@ add_custom_target(zl_installed_files)
 add_dependencies(zl_installed_files zentrel-loader zl_seed zl_docs)
 
 install(TARGETS zentrel-loader RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${ZL_SEED_DB} DESTINATION ${ZL_SHARE_DIR})
+install(FILES ${ZL_SEED_DB} DESTINATION ${ZL_SHARE_DIR}/seed)
 
 install(FILES ${ZL_PACKAGING_DIR}/zentrel-loader.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

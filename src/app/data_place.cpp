@@ -26,12 +26,14 @@ bool CopySeed(const fs::path& seed, const fs::path& target, std::error_code& ec)
 
 }  // namespace
 
-DataPlace ChooseDataPlace(const std::string& app_dir, const std::string& user_dir,
-                          const std::vector<std::string>& seeds,
+DataPlace ChooseDataPlace(const std::string& app_dir, const std::string& user_dir, const std::string& seed,
                           const std::function<bool(const std::string&)>& can_write) {
-  if (user_dir.empty() || can_write(app_dir)) return {app_dir, std::nullopt};
-
   std::error_code ec;
+  const fs::path beside = fs::path(app_dir) / kDbName;
+  const bool seeded = !seed.empty() && fs::is_regular_file(seed, ec);
+  const bool installed = !can_write(app_dir) || (seeded && !fs::exists(beside, ec));
+  if (user_dir.empty() || !installed) return {app_dir, std::nullopt};
+
   const fs::path dir(user_dir);
   const fs::path target = dir / kDbName;
   if (fs::exists(target, ec)) return {user_dir, std::nullopt};
@@ -40,15 +42,13 @@ DataPlace ChooseDataPlace(const std::string& app_dir, const std::string& user_di
     return DataPlace{app_dir, "Your lists could not be set up in " + user_dir + " (" + why +
                                   "); Data.mdb beside the program is used, and it cannot be changed there."};
   };
+  const fs::path start = seeded ? fs::path(seed) : beside;
+  // Nothing to start from: opening reports the missing file where it belongs.
+  if (!fs::is_regular_file(start, ec)) return {user_dir, std::nullopt};
   fs::create_directories(dir, ec);
   if (ec) return stay(ec.message());
-  for (const std::string& seed : seeds) {
-    if (seed.empty() || !fs::is_regular_file(seed, ec)) continue;
-    if (!CopySeed(seed, target, ec)) return stay(ec.message());
-    return {user_dir, "Your lists are kept in " + target.string() + "."};
-  }
-  // Nothing to start from: opening reports the missing file where it belongs.
-  return {user_dir, std::nullopt};
+  if (!CopySeed(start, target, ec)) return stay(ec.message());
+  return {user_dir, "Your lists are kept in " + target.string() + "."};
 }
 
 }  // namespace zl

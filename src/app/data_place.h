@@ -1,14 +1,14 @@
 // Where the operator's data lives: Data.mdb, and the COMn links beside it.
-// A program whose own directory can be written keeps them there, as it
-// always has (the build tree, a folder copied anywhere). An installed one,
-// whose directory the operator cannot write, keeps them in the operator's
-// own data directory, which its first start fills with the seed database.
+// A program with its Data.mdb in a directory that can be written keeps them
+// there, as it always has (the build tree, a folder copied anywhere). An
+// installed one, whose directory the operator cannot write or which holds
+// no Data.mdb while a seed is installed, keeps them in the operator's own
+// data directory, which its first start fills from the seed database.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace zl {
 
@@ -20,12 +20,11 @@ struct DataPlace {
 };
 
 // `app_dir`: the executable's directory; `user_dir`: the operator's own data
-// directory ("" when the platform has none); `seeds`: the databases a new
-// user starts from, first found wins; `can_write`: whether a directory takes
-// new files. Creates `user_dir` and copies a seed into it when needed, never
-// over a Data.mdb that is there.
-DataPlace ChooseDataPlace(const std::string& app_dir, const std::string& user_dir,
-                          const std::vector<std::string>& seeds,
+// directory ("" when the platform has none); `seed`: the database installed
+// for new users ("" when none); `can_write`: whether a directory takes new
+// files. Creates `user_dir` and copies a start into it when needed (the seed,
+// else the Data.mdb beside the program), never over a Data.mdb that is there.
+DataPlace ChooseDataPlace(const std::string& app_dir, const std::string& user_dir, const std::string& seed,
                           const std::function<bool(const std::string&)>& can_write);
 
 }  // namespace zl

@@ -130,9 +130,8 @@ void FrmForm::Form_Load() {
 
   AppDir = toolkit_.AppPath();
   if (AppDir.empty() || AppDir.back() != kDirSep) AppDir += kDirSep;
-  const DataPlace place = ChooseDataPlace(
-      Trim(AppDir), toolkit_.UserDataPath(), {toolkit_.SeedDatabasePath(), Trim(AppDir) + "Data.mdb"},
-      [this](const std::string& dir) { return toolkit_.CanWrite(dir); });
+  const DataPlace place = ChooseDataPlace(Trim(AppDir), toolkit_.UserDataPath(), toolkit_.SeedDatabasePath(),
+                                         [this](const std::string& dir) { return toolkit_.CanWrite(dir); });
   DataDir = place.dir;
   if (DataDir.empty() || DataDir.back() != kDirSep) DataDir += kDirSep;
   DbFile = Trim(DataDir) + "Data.mdb";

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <random>
 #include <set>
+#include <string>
 
 namespace zl {
 namespace {
@@ -38,8 +39,7 @@ class DataPlaceTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(root_); }
 
   DataPlace Choose() {
-    return ChooseDataPlace(app_, user_, {seed_, app_ + "/Data.mdb"},
-                           [this](const std::string& dir) { return !unwritable_.count(dir); });
+    return ChooseDataPlace(app_, user_, seed_, [this](const std::string& dir) { return !unwritable_.count(dir); });
   }
 
   fs::path root_;
@@ -49,10 +49,28 @@ class DataPlaceTest : public ::testing::Test {
 
 TEST_F(DataPlaceTest, AWritableProgramDirectoryKeepsTheDataBesideTheProgram) {
   Write(seed_, "seed");
+  Write(app_ + "/Data.mdb", "beside");
   const DataPlace place = Choose();
   EXPECT_EQ(place.dir, app_);
   EXPECT_FALSE(place.note);
   EXPECT_FALSE(fs::exists(user_));
+
+  // Nothing installed to start from: the missing file is reported where it
+  // always was.
+  fs::remove(app_ + "/Data.mdb");
+  fs::remove(seed_);
+  EXPECT_EQ(Choose().dir, app_);
+  EXPECT_FALSE(fs::exists(user_));
+}
+
+TEST_F(DataPlaceTest, AWritableDirectoryWithoutADatabaseButWithASeedIsAnInstallation) {
+  // A per-user installation, or an installed program started by root.
+  Write(seed_, "seed");
+  const DataPlace place = Choose();
+  EXPECT_EQ(place.dir, user_);
+  EXPECT_TRUE(place.note);
+  EXPECT_EQ(Read(fs::path(user_) / "Data.mdb"), "seed");
+  EXPECT_FALSE(fs::exists(app_ + "/Data.mdb"));
 }
 
 TEST_F(DataPlaceTest, AnInstalledProgramStartsTheOperatorFromTheSeedOnceAndNeverOverwrites) {
@@ -91,7 +109,7 @@ TEST_F(DataPlaceTest, NothingToStartFromLeavesOpeningToReportTheMissingFile) {
   const DataPlace place = Choose();
   EXPECT_EQ(place.dir, user_);
   EXPECT_FALSE(place.note);
-  EXPECT_FALSE(fs::exists(fs::path(user_) / "Data.mdb"));
+  EXPECT_FALSE(fs::exists(user_));
 }
 
 TEST_F(DataPlaceTest, AUserDirectoryThatCannotBeMadeKeepsTheDataBesideTheProgramAndSaysWhy) {

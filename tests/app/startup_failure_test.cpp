@@ -123,7 +123,7 @@ TEST_F(StartupFailure, HelpAndVersionAnswerBeforeAnythingElseAndNothingElseIsTak
 // Installed as a package installs it: the program in bin/, which the
 // operator cannot write, and the seed database in share/.
 TEST_F(StartupFailure, InstalledTheOperatorsDataGoesToTheirDataDirectorySeededOnce) {
-  const QString bin = dir_.filePath("bin"), share = dir_.filePath("share/zentrel-loader");
+  const QString bin = dir_.filePath("bin"), share = dir_.filePath("share/zentrel-loader/seed");
   const QString home = dir_.filePath("home");
   ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share) && QDir().mkpath(home));
   const QByteArray seed = Made("");

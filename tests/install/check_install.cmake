@@ -21,7 +21,7 @@ set(expected
   share/doc/zentrel-loader/copyright
   share/metainfo/${APPSTREAM_ID}.metainfo.xml
   share/man/man1/zentrel-loader.1.gz
-  share/zentrel-loader/Data.mdb
+  share/zentrel-loader/seed/Data.mdb
   share/icons/hicolor/scalable/apps/zentrel-loader.svg)
 set(png_sizes 16 32 48 64 128 256)
 foreach(s IN LISTS png_sizes)
@@ -47,7 +47,7 @@ if(NOT rc EQUAL 0)
   zl_fail("zl-makedb failed")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
-                "${SCRATCH}/fresh.mdb" "${prefix}/share/zentrel-loader/Data.mdb"
+                "${SCRATCH}/fresh.mdb" "${prefix}/share/zentrel-loader/seed/Data.mdb"
                 RESULT_VARIABLE differ)
 if(differ)
   zl_fail("the installed Data.mdb is not the one data/data.sql makes")
