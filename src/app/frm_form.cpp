@@ -142,6 +142,7 @@ void FrmForm::Form_Load() {
   Conn.Open(Trim(DbFile));
   IndexLists();
   read_only_ = Conn.ReadOnlyReason();
+  backups_ = std::make_unique<Backups>(Trim(DataDir) + "backups");
   if (read_only_)
     messages_.Show("Data.mdb cannot be changed: " + *read_only_ +
                    ". The lists can be shown and sent; every change to them is refused.");
@@ -233,8 +234,33 @@ bool FrmForm::RefuseChange() {
   return true;
 }
 
+void FrmForm::BackUpBefore(bool always) {
+  if (!backups_) return;
+  const std::time_t now = toolkit_.Now();
+  if (!always && !backups_->DueToday(now)) return;
+  bool busy = false;
+  const auto why = backups_->Take(now, [&](const std::string& path) {
+    try {
+      Conn.BackupTo(path);
+    } catch (const DbError& e) {
+      busy = e.GetCause() == DbError::Cause::Busy;
+      throw;
+    }
+  });
+  // A file held elsewhere stops the change too, which says so; the copy is
+  // then tried again at the next change.
+  if (busy) {
+    backups_->TryAgain();
+    return;
+  }
+  if (why)
+    messages_.Show("Data.mdb could not be backed up before this change (" + *why +
+                   "). The change goes ahead; the backups already in " + backups_->Dir() + " are as they were.");
+}
+
 void FrmForm::MnuNew_Click() {
   if (RefuseChange()) return;
+  BackUpBefore(true);
   InTransaction([this] {
     SqlText = "Delete * From PORT1";
     Conn.Execute(SqlText);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "link/send_progress.h"
+#include "store/backups.h"
 #include "platform/controls.h"
 #include "platform/database.h"
 #include "platform/grid.h"
@@ -160,6 +161,10 @@ class FrmForm {
   void Refuse(const std::string& why) { messages_.Show(why); }
   // Refuses a change when Data.mdb cannot be changed; true if it did.
   bool RefuseChange();
+  // A copy of Data.mdb before a change: before every New (`always`), else
+  // before the day's first change. A copy that fails is reported and the
+  // change goes ahead.
+  void BackUpBefore(bool always);
   // The link went down (write failure, device gone): back to closed.
   void ShowLinkClosed();
   void LinkLost(const std::string& why);
@@ -192,6 +197,7 @@ class FrmForm {
   bool waiting_ = false;  // the busy cursor is shown
   // Why Data.mdb cannot be changed, as found at start-up.
   std::optional<std::string> read_only_;
+  std::unique_ptr<Backups> backups_;
   // CmbPORT's text as the last choice or reset left it, for a choice that
   // could not be carried out.
   std::string port_shown_ = "PORT ?";

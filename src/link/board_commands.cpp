@@ -163,6 +163,7 @@ void FrmForm::CmdMaxport_Click() {
   // The value is stored, not yet committed, before the frame goes: a file
   // that cannot take it stops the frame too, and the board never gets a
   // value the file does not keep.
+  BackUpBefore(false);
   Conn.BeginTrans();
   bool sent = false;
   try {

@@ -118,6 +118,10 @@ class Database {
   // nothing when it can (or when that cannot be told now).
   virtual std::optional<std::string> ReadOnlyReason() { return std::nullopt; }
   virtual void Close() = 0;
+  // Writes a consistent copy of the whole open database to the new file
+  // `path`, also while it is in use; `path` appears only once complete.
+  // Throws DbError.
+  virtual void BackupTo(const std::string& path) = 0;
   virtual void Execute(const std::string& sql) = 0;
   virtual std::unique_ptr<Recordset> OpenRecordset(const std::string& sql) = 0;
   // A read-only cursor for one pass over many rows: it goes forward only,

@@ -3,6 +3,7 @@
 // the window, and one channel for messages to the operator.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 namespace zl {
@@ -26,6 +27,8 @@ class Toolkit {
   virtual std::string SeedDatabasePath() const { return {}; }
   // Whether new files can be made in `dir`.
   virtual bool CanWrite(const std::string& dir) const;
+  // The time now, for naming backups and telling one day from the next.
+  virtual std::time_t Now() const { return std::time(nullptr); }
   // Takes the window down once its unload handler has run.
   virtual void EndWindow() = 0;
   // Shows that the window is waiting (a busy cursor), or stops showing it.

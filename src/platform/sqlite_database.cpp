@@ -83,6 +83,20 @@ class SqliteDatabase final : public Database {
     conn_.reset();
   }
 
+  void BackupTo(const std::string& path) override {
+    sqlite3* source = Live().Handle();
+    sqlite::WriteNewFile(path, [&](const std::string& tmp) {
+      const auto copy = Connection::Create(tmp);
+      sqlite3_backup* backup = sqlite3_backup_init(copy->Handle(), "main", source, "main");
+      if (!backup) throw sqlite::ErrorOf(copy->Handle(), sqlite3_errcode(copy->Handle()));
+      // One step copies every page under one read lock: a consistent copy.
+      const int rc = sqlite3_backup_step(backup, -1);
+      sqlite3_backup_finish(backup);
+      if (rc != SQLITE_DONE) throw sqlite::ErrorOf(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? source : copy->Handle(), rc);
+      copy->Close();
+    });
+  }
+
   void Execute(const std::string& sql) override {
     // The New command's Jet form of emptying a table.
     static const std::regex jet_delete(R"(^\s*Delete\s+\*\s+From\s+([A-Za-z_]\w*)\s*;?\s*$)", std::regex::icase);

@@ -45,6 +45,17 @@ std::string WriteTempDatabase(const std::string& target, const std::function<voi
   return tmp;
 }
 
+void WriteNewFile(const std::string& path, const std::function<void(const std::string& tmp)>& write) {
+  const std::string tmp = TempNameFor(path);
+  try {
+    write(tmp);
+    RenameOver(tmp, path);
+  } catch (...) {
+    RemoveTemp(tmp);
+    throw;
+  }
+}
+
 void RenameOver(const std::string& from, const std::string& to) {
   std::error_code ec;
   fs::rename(from, to, ec);

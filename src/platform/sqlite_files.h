@@ -14,6 +14,10 @@ namespace zl::sqlite {
 // path. Throws DbError and leaves nothing behind on failure.
 std::string WriteTempDatabase(const std::string& target, const std::function<void(Connection&)>& fill);
 
+// Writes the file `path` through `write(tmp)` to a temporary name beside it,
+// renamed into place once whole; nothing is left behind on failure.
+void WriteNewFile(const std::string& path, const std::function<void(const std::string& tmp)>& write);
+
 // Removes a temporary database and its journal.
 void RemoveTemp(const std::string& tmp);
 

@@ -86,6 +86,7 @@ void FrmForm::CmdAdd_Click() {
     return;
   }
 
+  BackUpBefore(false);
   GridRs->AddNew();
   GridRs->SetField(0, *NextStt);
   GridRs->SetField(1, *CurCode);
@@ -115,6 +116,7 @@ void FrmForm::CmdDEL_Click() {
     return;
   }
   const std::optional<std::int16_t> deleted = Int16Of(GridRs->Field(0));
+  BackUpBefore(false);
   InTransaction([&] {
     GridRs->Delete();
     // A row without a number leaves no gap to close.
@@ -189,6 +191,7 @@ void FrmForm::MoveRow(int step) {
     return;
   }
 
+  BackUpBefore(false);
   InTransaction([&] {
     Recordset& rs =
         OpenRs("SELECT * FROM PORT" + std::to_string(PortNo) + " WHERE STT=" + std::to_string(t));

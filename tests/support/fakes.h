@@ -94,6 +94,8 @@ class FakeToolkit : public Toolkit {
   std::string UserDataPath() const override { return user_data_path; }
   std::string SeedDatabasePath() const override { return seed_path; }
   bool CanWrite(const std::string& dir) const override { return !unwritable.count(dir); }
+  std::time_t now = 1796126400;  // 2026-12-01, midday UTC
+  std::time_t Now() const override { return now; }
 };
 
 }  // namespace zl::test
