@@ -42,7 +42,9 @@ const int kSizes[] = {100, 1000, 10000, 32000};
 const int kViewRows = 1000;
 const int kEffect = 0;  // the catalogue entry ADD appends
 
-enum class Op { ChoosePort, GridClick, Add, DelFirst, UpMiddle, DownMiddle, FileNew, Upload };
+// New always backs up Data.mdb first; AddNewDay is ADD as the day's first
+// change, with its backup.
+enum class Op { ChoosePort, GridClick, Add, DelFirst, UpMiddle, DownMiddle, FileNew, Upload, AddNewDay };
 
 struct OpName {
   Op op;
@@ -51,7 +53,8 @@ struct OpName {
 const OpName kOps[] = {{Op::ChoosePort, "choose_port"}, {Op::GridClick, "grid_click"},
                        {Op::Add, "add"},                {Op::DelFirst, "del_first"},
                        {Op::UpMiddle, "up_middle"},     {Op::DownMiddle, "down_middle"},
-                       {Op::FileNew, "file_new"},       {Op::Upload, "upload"}};
+                       {Op::FileNew, "file_new"},       {Op::Upload, "upload"},
+                       {Op::AddNewDay, "add_new_day"}};
 
 // --- Rows --------------------------------------------------------------------
 
@@ -299,7 +302,16 @@ struct FloorRig : RigBase {
     RowButtons(t);
   }
 
+  // A copy of the database beside it, as the window makes before New and
+  // before the day's first change.
+  void Backup() {
+    const std::string path = files.dir.filePath("floor-backup.mdb").toStdString();
+    std::filesystem::remove(path);
+    db.BackupTo(path);
+  }
+
   void FileNew() {
+    Backup();
     begin.Run();
     clear1.Run();
     clear2.Run();
@@ -366,9 +378,12 @@ void WindowOp(benchmark::State& state, Op op, bool with_view) {
         expect(f.CmdUP.Enabled() && f.CmdDOWN.Enabled() && f.CmdDEL.Enabled(), "the row buttons");
         break;
       case Op::Add:
+      case Op::AddNewDay:
         f.CmbFunc.Choose(kEffect);
         rig.Settle();
         for (auto _ : state) {
+          // The next day: this ADD is its first change.
+          if (op == Op::AddNewDay) rig.toolkit.now += 24 * 60 * 60;
           f.CmdAdd.PerformClick();
           rig.Settle();
           state.PauseTiming();
@@ -458,7 +473,9 @@ void FloorOp(benchmark::State& state, Op op) {
         break;
       }
       case Op::Add:
+      case Op::AddNewDay:
         for (auto _ : state) {
+          if (op == Op::AddNewDay) r.Backup();
           r.Add(n + 1);
           state.PauseTiming();
           r.restorer.Trim(n);

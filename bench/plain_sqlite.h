@@ -90,6 +90,19 @@ class Sqlite {
       throw SqlError(sql + ": " + msg);
     }
   }
+  // The whole database into the new file `path`, as an online backup.
+  void BackupTo(const std::string& path) {
+    sqlite3* copy = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+      sqlite3_close(copy);
+      throw SqlError(path + ": cannot create");
+    }
+    sqlite3_backup* b = sqlite3_backup_init(copy, "main", db_, "main");
+    const int rc = b ? sqlite3_backup_step(b, -1) : SQLITE_ERROR;
+    sqlite3_backup_finish(b);
+    sqlite3_close(copy);
+    if (rc != SQLITE_DONE) throw SqlError(path + ": backup failed");
+  }
   // First column of the first row, as text.
   std::string Scalar(const std::string& sql) {
     Stmt s = Prepare(sql);
