@@ -2,10 +2,8 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 #include <QString>
 #include <QTimer>
 
@@ -16,15 +14,7 @@
 #include <vector>
 
 #include "port_map.h"
-
-#ifndef _WIN32
-#include <grp.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
+#include "serial_os.h"
 
 namespace zl {
 
@@ -102,65 +92,12 @@ OpenCause ClassifyOpenError(QSerialPort::SerialPortError error, const std::strin
     case QSerialPort::DeviceNotFoundError:
       return OpenCause::NotFound;
     case QSerialPort::PermissionError:
-      // Qt reports a lock file held by someone else, and EBUSY from the
-      // exclusive-use ioctl, as permission errors too.
-      if (m.find("locking") != std::string::npos || m.find("busy") != std::string::npos ||
-          m.find("already open") != std::string::npos)
-        return OpenCause::Busy;
-      if (m.find("permission denied") != std::string::npos || m.find("not permitted") != std::string::npos)
-        return OpenCause::PermissionDenied;
-      return OpenCause::Other;
+      return serial::PermissionCause(m);
     case QSerialPort::OpenError:
       return m.find("already open") != std::string::npos ? OpenCause::Busy : OpenCause::Other;
     default:
       return OpenCause::Other;
   }
-}
-
-std::string OwningGroup(const std::string& device) {
-#ifdef _WIN32
-  (void)device;
-  return {};
-#else
-  struct stat st {};
-  if (::stat(device.c_str(), &st) != 0) return {};
-  const struct group* g = ::getgrgid(st.st_gid);
-  return g && g->gr_name ? std::string(g->gr_name) : std::string();
-#endif
-}
-
-#ifndef _WIN32
-// The COMn entries of `dir`, each with the device it names. A dangling link
-// keeps its target so that opening it reports which device is missing.
-std::map<int, std::string> ReadLinks(const std::string& dir) {
-  std::map<int, std::string> links;
-  if (dir.empty()) return links;
-  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) {
-    const QFileInfo entry(QString::fromStdString(dir) + "/COM" + QString::number(n));
-    if (entry.exists()) links[n] = entry.canonicalFilePath().toStdString();
-    else if (entry.isSymLink()) links[n] = entry.symLinkTarget().toStdString();
-  }
-  return links;
-}
-#endif
-
-std::vector<std::string> SystemDevices() {
-  std::vector<std::string> devices;
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-    devices.push_back(QFileInfo(info.systemLocation()).canonicalFilePath().toStdString());
-  return devices;
-}
-
-std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices) {
-  std::map<int, std::string> map;
-#ifdef _WIN32
-  (void)link_dir;
-  (void)list_devices;
-  for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n) map[n] = "COM" + std::to_string(n);
-#else
-  map = serial::MapPorts(ReadLinks(link_dir), list_devices ? list_devices() : SystemDevices());
-#endif
-  return map;
 }
 
 class QtSerialPort final : public SerialPort {
@@ -291,8 +228,8 @@ class QtSerialPort final : public SerialPort {
   std::string Name() const { return "COM" + std::to_string(port_number_); }
 
   std::map<int, std::string> PortMap() const {
-    if (holds_ == 0) return CurrentPortMap(link_dir_, list_devices_);
-    if (!held_map_) held_map_ = CurrentPortMap(link_dir_, list_devices_);
+    if (holds_ == 0) return serial::CurrentPortMap(link_dir_, list_devices_);
+    if (!held_map_) held_map_ = serial::CurrentPortMap(link_dir_, list_devices_);
     return *held_map_;
   }
 
@@ -318,7 +255,7 @@ class QtSerialPort final : public SerialPort {
       if (port_.isOpen()) port_.close();
       const OpenCause cause = ClassifyOpenError(error, detail);
       throw serial::OpenFailure(port_number_, device, cause,
-                                cause == OpenCause::PermissionDenied ? OwningGroup(device) : "", detail);
+                                cause == OpenCause::PermissionDenied ? serial::OwningGroup(device) : "", detail);
     }
     open_device_ = device;
     failure_.reset();
@@ -345,14 +282,7 @@ class QtSerialPort final : public SerialPort {
   }
 
   // Bytes the driver holds that have not gone out on the line.
-  qint64 DriverQueue() const {
-#ifndef _WIN32
-    const int fd = static_cast<int>(port_.handle());
-    int queued = 0;
-    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) return queued;
-#endif
-    return 0;
-  }
+  qint64 DriverQueue() const { return serial::DriverQueue(port_); }
 
   void QueueCheck() {
     if (check_queued_) return;
@@ -400,17 +330,7 @@ class QtSerialPort final : public SerialPort {
     }
   }
 
-  bool DeviceGone() const {
-#ifdef _WIN32
-    return false;
-#else
-    const int fd = static_cast<int>(port_.handle());
-    if (fd < 0) return true;
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return true;
-    return ::access(open_device_.c_str(), F_OK) != 0;
-#endif
-  }
+  bool DeviceGone() const { return serial::DeviceGone(port_, open_device_); }
 
   void OnError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError || failure_ || shutting_ || !port_.isOpen()) return;

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "grid.h"
+#include "qt_app_os.h"
 #include "vni.h"
 
 namespace zl {
@@ -753,9 +754,7 @@ struct QtApp::Impl {
 };
 
 QtApp::QtApp(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  ChooseQtPlatform();
   impl_->app = std::make_unique<QApplication>(argc, argv);
   QApplication::setQuitOnLastWindowClosed(true);
   const QString platform = QGuiApplication::platformName();

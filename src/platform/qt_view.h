@@ -13,9 +13,9 @@ class QWidget;
 
 namespace zl {
 
-// Owns the Qt application. Without a display (no DISPLAY / WAYLAND_DISPLAY
-// and no QT_QPA_PLATFORM) it runs on the offscreen platform instead of
-// aborting, and DisplayPresent() says so.
+// Owns the Qt application. Where a display server is expected (X11,
+// Wayland) but none is named and no QT_QPA_PLATFORM is set, it runs on the
+// offscreen platform instead of aborting, and DisplayPresent() says so.
 class QtApp {
  public:
   QtApp(int& argc, char** argv);

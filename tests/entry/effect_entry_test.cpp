@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "entry/mini_program.h"
 #include "support/catalogue_sql.h"
 #include "support/form_fixture.h"
 
@@ -48,11 +47,6 @@ TEST_F(EffectEntry, EachPickTakesTheCodeAndPutsTheDefaultsBackFocusingStartOnPor
   EXPECT_EQ(f.TxtA.Text() + "," + f.TxtB.Text(), "1,20");
   EXPECT_EQ(f.window.focus.Current(), &f.CmbFunc);
   EXPECT_TRUE(f.CmdAdd.Enabled());
-}
-
-TEST(MiniProgram, FilterDigitKeyKeepsDigitsAndBackspaceOnly) {
-  for (std::int16_t code = -300; code <= 300; ++code)
-    EXPECT_EQ(Mini_Program::FilterDigitKey(code), code == 8 || (code >= '0' && code <= '9') ? code : 0) << code;
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+// A build without Access support: the file is recognised, never read.
+#include "jet_import.h"
+
+namespace zl {
+
+std::vector<TableRows> ReadJetTables(const std::string& /*path*/) {
+  constexpr int kUnrecognizedFormat = 3343;
+  throw DbError(kUnrecognizedFormat,
+                "this build of zentrel-loader cannot read Access files; convert it once with a build that has "
+                "Access support.");
+}
+
+}  // namespace zl

@@ -1,0 +1,32 @@
+// Internal to the Qt serial control: the questions only the system can
+// answer. One source file per system family, chosen by the build.
+#pragma once
+
+#include <QSerialPort>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "port_map.h"
+#include "qt_serial.h"
+
+namespace zl::serial {
+
+// Port number -> device of every port that can be opened now.
+std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices);
+
+// What a failed open that Qt reports as a permission error means, from
+// Qt's message in lower case.
+OpenCause PermissionCause(const std::string& message);
+
+// The group that owns `device`; "" when unknown or not a notion here.
+std::string OwningGroup(const std::string& device);
+
+// Bytes the driver still holds for the open `port`, not yet on the line.
+std::int64_t DriverQueue(const QSerialPort& port);
+
+// Whether the device behind the open `port`, opened as `device`, is gone.
+bool DeviceGone(const QSerialPort& port, const std::string& device);
+
+}  // namespace zl::serial

@@ -1,0 +1,91 @@
+#include "serial_os.h"
+
+#include <QSerialPortInfo>
+#include <QString>
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include <grp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+
+namespace zl::serial {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The COMn entries of `dir`, each with the device it names. A dangling link
+// keeps its target so that opening it reports which device is missing.
+std::map<int, std::string> ReadLinks(const std::string& dir) {
+  std::map<int, std::string> links;
+  if (dir.empty()) return links;
+  for (int n = kFirstPort; n <= kLastPort; ++n) {
+    const fs::path entry = fs::path(dir) / ("COM" + std::to_string(n));
+    std::error_code ec;
+    const fs::path device = fs::canonical(entry, ec);
+    if (!ec) {
+      links[n] = device.string();
+      continue;
+    }
+    if (!fs::is_symlink(fs::symlink_status(entry, ec))) continue;
+    const fs::path target = fs::read_symlink(entry, ec);
+    if (ec) continue;
+    links[n] = (fs::absolute(entry, ec).parent_path() / target).lexically_normal().string();
+  }
+  return links;
+}
+
+std::vector<std::string> SystemDevices() {
+  std::vector<std::string> devices;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    std::error_code ec;
+    const fs::path device = fs::canonical(info.systemLocation().toStdString(), ec);
+    devices.push_back(ec ? std::string() : device.string());
+  }
+  return devices;
+}
+
+}  // namespace
+
+std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices) {
+  return MapPorts(ReadLinks(link_dir), list_devices ? list_devices() : SystemDevices());
+}
+
+OpenCause PermissionCause(const std::string& message) {
+  // Qt reports a lock file held by someone else, and EBUSY from the
+  // exclusive-use ioctl, as permission errors too.
+  for (const char* busy : {"locking", "busy", "already open"})
+    if (message.find(busy) != std::string::npos) return OpenCause::Busy;
+  for (const char* denied : {"permission denied", "not permitted"})
+    if (message.find(denied) != std::string::npos) return OpenCause::PermissionDenied;
+  return OpenCause::Other;
+}
+
+std::string OwningGroup(const std::string& device) {
+  struct stat st {};
+  if (::stat(device.c_str(), &st) != 0) return {};
+  const struct group* g = ::getgrgid(st.st_gid);
+  return g && g->gr_name ? std::string(g->gr_name) : std::string();
+}
+
+std::int64_t DriverQueue(const QSerialPort& port) {
+  const int fd = static_cast<int>(port.handle());
+  int queued = 0;
+  if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) return queued;
+  return 0;
+}
+
+bool DeviceGone(const QSerialPort& port, const std::string& device) {
+  const int fd = static_cast<int>(port.handle());
+  if (fd < 0) return true;
+  pollfd p{fd, POLLIN, 0};
+  if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return true;
+  std::error_code ec;
+  return !fs::exists(device, ec);
+}
+
+}  // namespace zl::serial

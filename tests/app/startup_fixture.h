@@ -1,0 +1,68 @@
+// Runs the real executable from a temporary directory on database files it
+// must refuse or convert, and checks that it ends at once, says why, and
+// leaves the file as it must.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "support/testdb.h"
+
+namespace zl::test {
+
+class StartupFailure : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    exe_ = dir_.filePath("zentrel-loader");
+    ASSERT_TRUE(QFile::copy(ZL_BIN_DIR "/zentrel-loader", exe_));
+    db_ = dir_.filePath("Data.mdb");
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // the program inherits it
+  }
+
+  void WriteDb(const QByteArray& bytes) { WriteDbAt(db_, bytes); }
+  void WriteDbAt(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  QByteArray Read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // The names in the program's directory.
+  QStringList Entries() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+  // A database made from the shipped SQL plus `sql`, as bytes.
+  QByteArray Made(const std::string& sql) {
+    QFile::remove(db_);
+    MakeTestDb(dir_.path().toStdString(), sql);
+    return Read(db_);
+  }
+
+  // Runs the program without a display; it must end within seconds with
+  // `code`: 1 refused, with an error number and a message naming `named`;
+  // 2 started and ended for want of a display.
+  QString Start(int code, const char* named = "", const QString& exe = {}) {
+    QProcess p;
+    p.start(exe.isEmpty() ? exe_ : exe, {});
+    const bool finished = p.waitForFinished(10000);
+    if (!finished) p.kill();
+    p.waitForFinished(2000);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(finished) << "start-up hung";
+    EXPECT_EQ(p.exitCode(), code) << err.toStdString();
+    EXPECT_EQ(err.contains("Error "), code == 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(named, Qt::CaseInsensitive)) << named << ": " << err.toStdString();
+    return err;
+  }
+
+  QTemporaryDir dir_;
+  QString exe_, db_;
+};
+
+}  // namespace zl::test

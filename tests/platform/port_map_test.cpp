@@ -1,0 +1,47 @@
+// Which device each port number stands for, and what a failed open tells
+// the operator; made-up device lists, no devices.
+#include "platform/port_map.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zl {
+namespace {
+
+using Kind = SerialError::Kind;
+
+TEST(PortMap, LinksKeepTheirNumbersAndDevicesFillTheRestInPathOrderByValue) {
+  const auto map = serial::MapPorts({{3, "/dev/ttyUSB0"}, {1, "/dev/pts/7"}},
+                                    {"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyS1"});
+  const std::map<int, std::string> expected = {
+      {1, "/dev/pts/7"}, {2, "/dev/ttyACM0"}, {3, "/dev/ttyUSB0"}, {4, "/dev/ttyS1"}, {5, "/dev/ttyS2"},
+      {6, "/dev/ttyS10"}};
+  EXPECT_EQ(map, expected);
+
+  // Numbers outside 1 to 20 are ignored; devices beyond them go unmapped.
+  std::vector<std::string> many;
+  for (int i = 0; i < 25; ++i) many.push_back("/dev/ttyX" + std::to_string(i));
+  const auto full = serial::MapPorts({{0, "/dev/a"}, {21, "/dev/b"}, {20, "/dev/c"}}, many);
+  ASSERT_EQ(full.size(), 20u);
+  EXPECT_EQ(full.begin()->first, 1);
+  EXPECT_EQ(full.at(19), "/dev/ttyX18");
+  EXPECT_EQ(full.at(20), "/dev/c");
+}
+
+TEST(OpenFailureMessage, PermissionTellsWhichGroupToJoin) {
+  const SerialError known = serial::OpenFailure(2, "/dev/ttyUSB1", serial::OpenCause::PermissionDenied, "dialout",
+                                                "Permission denied");
+  EXPECT_EQ(known.GetKind(), Kind::Permission);
+  const std::string text = known.what();
+  for (const char* part : {"/dev/ttyUSB1", "group \"dialout\"", "log in again"})
+    EXPECT_NE(text.find(part), std::string::npos) << text;
+  const std::string unknown =
+      serial::OpenFailure(2, "/dev/ttyUSB1", serial::OpenCause::PermissionDenied, "", "Permission denied").what();
+  EXPECT_NE(unknown.find("the group that owns the device"), std::string::npos) << unknown;
+}
+
+}  // namespace
+}  // namespace zl
