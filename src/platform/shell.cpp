@@ -1,6 +1,6 @@
 #include "shell.h"
 
-#include <cstdio>
+#include <fstream>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -12,12 +12,11 @@ bool Toolkit::CanWrite(const std::string& dir) const {
   // access rules all have their say.
   const std::filesystem::path probe =
       std::filesystem::path(dir) / (".zl-write-test-" + std::to_string(std::random_device()()));
-  std::FILE* f = std::fopen(probe.string().c_str(), "wx");
-  if (!f) return false;
-  std::fclose(f);
   std::error_code ec;
+  if (std::filesystem::exists(probe, ec)) return false;
+  const bool made = static_cast<bool>(std::ofstream(probe));
   std::filesystem::remove(probe, ec);
-  return true;
+  return made;
 }
 
 }  // namespace zl

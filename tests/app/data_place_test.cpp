@@ -36,7 +36,12 @@ class DataPlaceTest : public ::testing::Test {
     seed_ = (root_ / "share" / "zentrel-loader" / "Data.mdb").string();
     fs::create_directories(app_);
   }
-  void TearDown() override { fs::remove_all(root_); }
+  void TearDown() override {
+    // Windows removes no read-only file.
+    for (const auto& e : fs::recursive_directory_iterator(root_))
+      fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+    fs::remove_all(root_);
+  }
 
   DataPlace Choose() {
     return ChooseDataPlace(app_, user_, seed_, [this](const std::string& dir) { return !unwritable_.count(dir); });

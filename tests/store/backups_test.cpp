@@ -1,9 +1,7 @@
-// Copies of Data.mdb before New and before each day's first change: taken
-// before the change, the newest twenty kept, a failure reported without the
-// change being stopped, and a copy that gives every list back when put in
-// Data.mdb's place.
-#include "store/backups.h"
-
+// Copies of Data.mdb through the window: before New and before each day's
+// first change, a failure reported without the change being stopped, and a
+// copy that gives every list back when put in Data.mdb's place. The folder's
+// own rules are in backup_folder_test.cpp.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -39,75 +37,6 @@ std::vector<std::string> Copies(const fs::path& dir) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-class BackupFolder : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(tmp_.isValid()); }
-  fs::path Dir() const { return fs::path(tmp_.path().toStdString()) / "backups"; }
-  // A copy that just writes `bytes`.
-  std::function<void(const std::string&)> Writing(const std::string& bytes) {
-    return [bytes](const std::string& path) { Write(path, bytes); };
-  }
-  QTemporaryDir tmp_;
-  std::time_t now_ = 1796126400;  // 2026-12-01, midday UTC
-};
-
-TEST_F(BackupFolder, OneCopyADayUnlessAskedAndTheDayIsReadBackFromTheFolder) {
-  Backups b(Dir().string());
-  EXPECT_TRUE(b.DueToday(now_));
-  ASSERT_FALSE(b.Take(now_, Writing("first")));
-  EXPECT_FALSE(b.DueToday(now_ + 60));
-  EXPECT_TRUE(b.DueToday(now_ + kDay));
-  // The same second twice: both kept, under names of their own.
-  ASSERT_FALSE(b.Take(now_, Writing("second")));
-  const auto names = Copies(Dir());
-  ASSERT_EQ(names.size(), 2u);
-  EXPECT_EQ(Read(Dir() / names[0]) + Read(Dir() / names[1]), "secondfirst") << names[0] << " " << names[1];
-
-  // A new start of the program finds today's copy.
-  Backups restarted(Dir().string());
-  EXPECT_FALSE(restarted.DueToday(now_ + 3600));
-  EXPECT_TRUE(restarted.DueToday(now_ + kDay));
-}
-
-TEST_F(BackupFolder, KeepsTheNewestTwentyAndNothingElseIsTouched) {
-  Backups b(Dir().string());
-  fs::create_directories(Dir());
-  Write(Dir() / "notes.txt", "mine");
-  Write(Dir() / "Data-old.mdb", "mine too");
-  for (int i = 0; i < 25; ++i) ASSERT_FALSE(b.Take(now_ + i * 3600, Writing(std::to_string(i))));
-  const auto names = Copies(Dir());
-  ASSERT_EQ(names.size(), 21u);  // twenty copies and "Data-old.mdb"
-  std::vector<std::string> kept;
-  for (const auto& n : names)
-    if (n != "Data-old.mdb") kept.push_back(Read(Dir() / n));
-  EXPECT_EQ(kept.front(), "5");
-  EXPECT_EQ(kept.back(), "24");
-  EXPECT_EQ(Read(Dir() / "notes.txt"), "mine");
-}
-
-TEST_F(BackupFolder, AFailedCopyLeavesNoTraceSaysWhyOnceADayAndHarmsNoEarlierCopy) {
-  Backups b(Dir().string());
-  ASSERT_FALSE(b.Take(now_ - kDay, Writing("yesterday")));
-  const auto before = Copies(Dir());
-  const auto why = b.Take(now_, [](const std::string& path) {
-    Write(path, "half");
-    throw std::runtime_error("disk full");
-  });
-  ASSERT_TRUE(why);
-  EXPECT_NE(why->find("disk full"), std::string::npos) << *why;
-  EXPECT_EQ(Copies(Dir()), before);
-  EXPECT_EQ(Read(Dir() / before[0]), "yesterday");
-  EXPECT_FALSE(b.DueToday(now_));
-
-  // A file where the folder should be.
-  Backups blocked((Dir() / "notes.txt").string());
-  Write(Dir() / "notes.txt", "mine");
-  EXPECT_TRUE(blocked.Take(now_, Writing("x")));
-  EXPECT_EQ(Read(Dir() / "notes.txt"), "mine");
-}
-
-// ---- Through the window ----
 
 class WindowBackups : public FormTest {
  protected:

@@ -1,0 +1,111 @@
+// The backups folder: one copy a day unless asked, the newest twenty kept,
+// nothing else touched, and a failed copy that leaves no trace.
+#include "store/backups.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zl {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::time_t kDay = 24 * 60 * 60;
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+
+// The copies in `dir`, by name.
+std::vector<std::string> Copies(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.path().filename().string().rfind("Data-", 0) == 0) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class BackupFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("zl-backups-" + std::to_string(std::random_device()()));
+    fs::create_directories(root_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  fs::path Dir() const { return root_ / "backups"; }
+  // A copy that just writes `bytes`.
+  std::function<void(const std::string&)> Writing(const std::string& bytes) {
+    return [bytes](const std::string& path) { Write(path, bytes); };
+  }
+  fs::path root_;
+  std::time_t now_ = 1796126400;  // 2026-12-01, midday UTC
+};
+
+TEST_F(BackupFolder, OneCopyADayUnlessAskedAndTheDayIsReadBackFromTheFolder) {
+  Backups b(Dir().string());
+  EXPECT_TRUE(b.DueToday(now_));
+  ASSERT_FALSE(b.Take(now_, Writing("first")));
+  EXPECT_FALSE(b.DueToday(now_ + 60));
+  EXPECT_TRUE(b.DueToday(now_ + kDay));
+  // The same second twice: both kept, under names of their own.
+  ASSERT_FALSE(b.Take(now_, Writing("second")));
+  const auto names = Copies(Dir());
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(Read(Dir() / names[0]) + Read(Dir() / names[1]), "secondfirst") << names[0] << " " << names[1];
+
+  // A new start of the program finds today's copy.
+  Backups restarted(Dir().string());
+  EXPECT_FALSE(restarted.DueToday(now_ + 3600));
+  EXPECT_TRUE(restarted.DueToday(now_ + kDay));
+}
+
+TEST_F(BackupFolder, KeepsTheNewestTwentyAndNothingElseIsTouched) {
+  Backups b(Dir().string());
+  fs::create_directories(Dir());
+  Write(Dir() / "notes.txt", "mine");
+  Write(Dir() / "Data-old.mdb", "mine too");
+  for (int i = 0; i < 25; ++i) ASSERT_FALSE(b.Take(now_ + i * 3600, Writing(std::to_string(i))));
+  const auto names = Copies(Dir());
+  ASSERT_EQ(names.size(), 21u);  // twenty copies and "Data-old.mdb"
+  std::vector<std::string> kept;
+  for (const auto& n : names)
+    if (n != "Data-old.mdb") kept.push_back(Read(Dir() / n));
+  EXPECT_EQ(kept.front(), "5");
+  EXPECT_EQ(kept.back(), "24");
+  EXPECT_EQ(Read(Dir() / "notes.txt"), "mine");
+}
+
+TEST_F(BackupFolder, AFailedCopyLeavesNoTraceSaysWhyOnceADayAndHarmsNoEarlierCopy) {
+  Backups b(Dir().string());
+  ASSERT_FALSE(b.Take(now_ - kDay, Writing("yesterday")));
+  const auto before = Copies(Dir());
+  const auto why = b.Take(now_, [](const std::string& path) {
+    Write(path, "half");
+    throw std::runtime_error("disk full");
+  });
+  ASSERT_TRUE(why);
+  EXPECT_NE(why->find("disk full"), std::string::npos) << *why;
+  EXPECT_EQ(Copies(Dir()), before);
+  EXPECT_EQ(Read(Dir() / before[0]), "yesterday");
+  EXPECT_FALSE(b.DueToday(now_));
+
+  // A file where the folder should be.
+  Backups blocked((Dir() / "notes.txt").string());
+  Write(Dir() / "notes.txt", "mine");
+  EXPECT_TRUE(blocked.Take(now_, Writing("x")));
+  EXPECT_EQ(Read(Dir() / "notes.txt"), "mine");
+}
+
+}  // namespace
+}  // namespace zl
