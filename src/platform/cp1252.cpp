@@ -36,10 +36,14 @@ int CodeOf(char32_t c) {
 
 }  // namespace
 
+void AppendCp1252AsUtf8(std::string& out, unsigned char code) {
+  AppendUtf8(out, code >= 0x80 && code < 0xA0 ? kHigh[code - 0x80] : char32_t{code});
+}
+
 std::string Cp1252ToUtf8(const std::string& codes) {
   std::string out;
   out.reserve(codes.size() * 2);
-  for (unsigned char b : codes) AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b);
+  for (unsigned char b : codes) AppendCp1252AsUtf8(out, b);
   return out;
 }
 

@@ -1,4 +1,5 @@
 #include "jet_import.h"
+#include "provider_errors.h"
 
 // The 1.0.0 header uses glib types without including glib itself.
 #include <glib.h>
@@ -18,11 +19,8 @@ namespace zl {
 namespace {
 
 // Error numbers of the old provider, so reports read as they always did.
-constexpr int kUnrecognizedFormat = 3343;
-constexpr int kNoSuchTable = 3078;
-constexpr int kNoSuchField = 3265;
-constexpr int kOverflow = 3349;
-constexpr int kTypeMismatch = 3464;
+using namespace provider_error;
+constexpr int kNoSuchField = kNoSuchItem;
 
 constexpr unsigned kRowOffsetMask = 0x1FFF;  // row offsets carry flags above
 // Large enough for any text or memo the program's tables hold; a value that

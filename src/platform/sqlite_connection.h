@@ -14,19 +14,11 @@
 #include <unordered_map>
 
 #include "database.h"
+#include "provider_errors.h"
 
 namespace zl::sqlite {
 
-// Numbers of the errors this layer raises itself, as the old provider
-// numbered them, so reports read the same.
-constexpr int kOutOfRange = 3001;
-constexpr int kNoCurrentRecord = 3021;
-constexpr int kReadOnly = 3251;
-constexpr int kNoSuchItem = 3265;
-constexpr int kClosed = 3704;
-constexpr int kAlreadyOpen = 3705;
-constexpr int kNotAllowed = 3219;
-constexpr int kRowGone = -2147217864;
+using namespace provider_error;
 constexpr int kNotADatabase = SQLITE_NOTADB;
 
 // The error SQLite reports for `rc` on `db` (extended code and message).

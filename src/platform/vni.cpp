@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "cp1252.h"
+
 namespace zl {
 namespace {
 
@@ -129,31 +131,6 @@ const char* SingleCode(std::uint8_t c) {
   }
 }
 
-// Windows-1252 0x80..0x9F; the five undefined codes keep their C1 value.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-void AppendCp1252(std::string& out, std::uint8_t c) {
-  AppendUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : char32_t{c});
-}
-
 }  // namespace
 
 std::string VniToUtf8(const std::string& vni) {
@@ -174,7 +151,7 @@ std::string VniToUtf8(const std::string& vni) {
     if (const char* letter = SingleCode(c)) {
       out += letter;
     } else {
-      AppendCp1252(out, c);
+      AppendCp1252AsUtf8(out, c);
     }
   }
   return out;
