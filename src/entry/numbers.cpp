@@ -1,7 +1,9 @@
 #include "entry/numbers.h"
 
 #include <cctype>
-#include <cstdlib>
+#include <charconv>
+#include <string_view>
+#include <system_error>
 
 #include "platform/text.h"
 
@@ -9,18 +11,17 @@ namespace zl {
 
 std::optional<std::int16_t> ToInt16(const std::string& text) {
   const std::string t = Trim(text);
-  std::size_t i = 0;
-  if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
-  if (i == t.size()) return std::nullopt;
-  long value = 0;
-  for (std::size_t j = i; j < t.size(); ++j) {
-    if (!std::isdigit(static_cast<unsigned char>(t[j]))) return std::nullopt;
-    value = value * 10 + (t[j] - '0');
-    if (value > 32768) return std::nullopt;
+  std::string_view digits(t);
+  // from_chars takes a minus sign only.
+  if (!digits.empty() && digits.front() == '+') {
+    digits.remove_prefix(1);
+    if (!digits.empty() && digits.front() == '-') return std::nullopt;
   }
-  if (t[0] == '-') value = -value;
-  if (value < -32768 || value > 32767) return std::nullopt;
-  return static_cast<std::int16_t>(value);
+  std::int16_t value = 0;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, value);
+  if (digits.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
 }
 
 bool IsNumeric(const std::string& text) {

@@ -1,7 +1,6 @@
 #include "sqlite_database.h"
 
 #include <filesystem>
-#include <regex>
 #include <system_error>
 #include <vector>
 
@@ -16,8 +15,6 @@ namespace fs = std::filesystem;
 using sqlite::Connection;
 
 namespace {
-
-constexpr int kFileExists = 3012;
 
 class SqliteDatabase final : public Database {
  public:
@@ -98,11 +95,7 @@ class SqliteDatabase final : public Database {
   }
 
   void Execute(const std::string& sql) override {
-    // The New command's Jet form of emptying a table.
-    static const std::regex jet_delete(R"(^\s*Delete\s+\*\s+From\s+([A-Za-z_]\w*)\s*;?\s*$)", std::regex::icase);
-    std::smatch m;
-    const std::string text = std::regex_match(sql, m, jet_delete) ? "DELETE FROM " + m[1].str() : sql;
-    const sqlite::StatementPtr stmt = Live().Prepare(text);
+    const sqlite::StatementPtr stmt = Live().Prepare(sql);
     while (conn_->Step(stmt.get())) {
     }
   }
@@ -185,7 +178,7 @@ std::string ConvertJetDatabase(const std::string& path) {
   const std::string kept = (fs::absolute(target).parent_path() / "Data.access.mdb").string();
   std::error_code ec;
   if (fs::exists(kept, ec))
-    throw DbError(kFileExists, kept + " already exists; move it away so that " + path +
+    throw DbError(provider_error::kFileExists, kept + " already exists; move it away so that " + path +
                                    " can be converted and its original kept there.");
   const std::string tmp =
       sqlite::WriteTempDatabase(path, [&](Connection& conn) { FillFromJet(conn, tables); });

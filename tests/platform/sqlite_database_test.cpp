@@ -247,13 +247,6 @@ TEST_F(SqliteRs, RequeryShowsChangesMadeElsewhere) {
   EXPECT_EQ(rs->Field(0), Value(0));
 }
 
-// The window's own spelling: WindowTest.MovesDeletesAndStartsANewProgramThroughTheWidgets.
-TEST_F(SqliteRs, NewCommandFormEmptiesTheTableInAnyCase) {
-  db_->Execute("INSERT INTO PORT2 (STT) VALUES (1)");
-  db_->Execute("delete  *  from port2");
-  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM PORT2), (SELECT count(*) FROM PORT_TEMP)"), "0|3\n");
-}
-
 TEST_F(SqliteRs, RollbackUndoesAndCommitKeeps) {
   db_->BeginTrans();
   db_->Execute("INSERT INTO PORT1 (STT) VALUES (1)");
