@@ -7,10 +7,6 @@
 
 namespace zl {
 
-namespace {
-const char kNotConnected[] = "Not ! Connect";
-}
-
 FrmForm::FrmForm(const Services& services)
     : MS_COM(services.com),
       Conn(services.db),
@@ -89,7 +85,7 @@ void FrmForm::Guarded(void (FrmForm::*handler)()) {
   } catch (const SerialError& e) {
     CloseRs();
     EndWait();
-    messages_.Show(e.what());
+    Tell(Message::Utf8(e.what()));
   }
   EndWait();
 }
@@ -115,10 +111,10 @@ void FrmForm::CloseRs() {
 
 void FrmForm::ReportDbError(const DbError& e) {
   if (e.GetCause() == DbError::Cause::Busy)
-    messages_.Show("Data.mdb is in use by another program, so this was not done; the lists are as they "
-                   "were. Try again once that program has let go of the file. (" + e.Report() + ")");
+    Tell("Data.mdb is in use by another program, so this was not done; the lists are as they were. Try "
+         "again once that program has let go of the file. (" + Message::Utf8(e.Report()) + ")");
   else
-    messages_.Show(e.Report());
+    Tell(Message::Utf8(e.Report()));
 }
 
 void FrmForm::Form_Load() {
@@ -136,16 +132,16 @@ void FrmForm::Form_Load() {
   if (DataDir.empty() || DataDir.back() != kDirSep) DataDir += kDirSep;
   DbFile = Trim(DataDir) + "Data.mdb";
   MS_COM.SetLinkDirectory(place.dir);
-  if (place.note) messages_.Show(*place.note);
+  if (place.note) Tell(Message::Utf8(*place.note));
 
-  if (auto note = Conn.ConvertForeign(Trim(DbFile))) messages_.Show(*note);
+  if (auto note = Conn.ConvertForeign(Trim(DbFile))) Tell(Message::Utf8(*note));
   Conn.Open(Trim(DbFile));
   IndexLists();
   read_only_ = Conn.ReadOnlyReason();
   backups_ = std::make_unique<Backups>(Trim(DataDir) + "backups");
   if (read_only_)
-    messages_.Show("Data.mdb cannot be changed: " + *read_only_ +
-                   ". The lists can be shown and sent; every change to them is refused.");
+    Tell("Data.mdb cannot be changed: " + Message::Utf8(*read_only_) +
+         ". The lists can be shown and sent; every change to them is refused.");
 
   FindPorts();
 
@@ -194,7 +190,7 @@ void FrmForm::Form_Unload(bool& /*cancel*/) {
   try {
     if (MS_COM.PortOpen()) MS_COM.SetPortOpen(false);
   } catch (const SerialError& e) {
-    messages_.Show(e.what());
+    Tell(Message::Utf8(e.what()));
   }
 }
 
@@ -230,7 +226,7 @@ void FrmForm::ResetControls() {
 
 bool FrmForm::RefuseChange() {
   if (!read_only_) return false;
-  Refuse("Data.mdb cannot be changed: " + *read_only_ + "; nothing was changed.");
+  Refuse("Data.mdb cannot be changed: " + Message::Utf8(*read_only_) + "; nothing was changed.");
   return true;
 }
 
@@ -254,20 +250,21 @@ void FrmForm::BackUpBefore(bool always) {
     return;
   }
   if (why)
-    messages_.Show("Data.mdb could not be backed up before this change (" + *why +
-                   "). The change goes ahead; the backups already in " + backups_->Dir() + " are as they were.");
+    Tell("Data.mdb could not be backed up before this change (" + Message::Utf8(*why) +
+         "). The change goes ahead; the backups already in " + Message::Utf8(backups_->Dir()) +
+         " are as they were.");
 }
 
 void FrmForm::MnuNew_Click() {
   if (RefuseChange()) return;
   BackUpBefore(true);
   InTransaction([this] {
-    SqlText = "Delete * From PORT1";
-    Conn.Execute(SqlText);
-    SqlText = "Delete * From PORT2";
-    Conn.Execute(SqlText);
-    SqlText = "Delete * From PORT3";
-    Conn.Execute(SqlText);
+    for (const char* table : {"PORT1", "PORT2", "PORT3"}) {
+      // The old provider's spelling stays the window's text; SQLite takes
+      // the same statement without the star.
+      SqlText = std::string("Delete * From ") + table;
+      Conn.Execute(std::string("DELETE FROM ") + table);
+    }
   });
   ResetControls();
   NextStt = 1;

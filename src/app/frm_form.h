@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/message.h"
 #include "link/send_progress.h"
 #include "store/backups.h"
 #include "platform/controls.h"
@@ -135,6 +136,9 @@ class FrmForm {
   void CmdTest_Click();
   void CmdMaxport_Click();
 
+  // LabConnect while the serial line is closed.
+  static constexpr const char* kNotConnected = "Not ! Connect";
+
   // The directory separator the platform reports paths with.
   static constexpr char kDirSep = static_cast<char>(std::filesystem::path::preferred_separator);
 
@@ -157,8 +161,12 @@ class FrmForm {
   void InTransaction(F&& change);
   // UP and DOWN: `step` is -1 or +1.
   void MoveRow(int step);
+  // Tells the operator something; every message goes through here.
+  void Tell(const Message& m) { messages_.Show(m.Text()); }
   // Tells the operator why a command did nothing.
-  void Refuse(const std::string& why) { messages_.Show(why); }
+  void Refuse(const Message& why) { Tell(why); }
+  // SEND and TEST refuse a capacity value without a one-byte form.
+  bool RefuseCapacityByte();
   // Refuses a change when Data.mdb cannot be changed; true if it did.
   bool RefuseChange();
   // A copy of Data.mdb before a change: before every New (`always`), else

@@ -1,5 +1,6 @@
 #include "app/frm_form.h"
 #include "entry/numbers.h"
+#include "link/frames.h"
 #include "platform/text.h"
 
 namespace zl {
@@ -42,7 +43,7 @@ void FrmForm::CmbFunc_Click() {
   TxtDelay.SetEnabled(true);
   TxtA.SetText("1");
   TxtB.SetText(TxtMaxport.Text());
-  if (PortNo == 1 || PortNo == 2) {
+  if (frames::WithStartEnd(PortNo)) {
     TxtA.SetEnabled(true);
     TxtB.SetEnabled(true);
   } else if (PortNo == 3) {

@@ -12,12 +12,8 @@ namespace zl {
 
 namespace {
 
-std::optional<unsigned char> AsByte(std::optional<std::int16_t> v) {
-  if (!v || *v < 0 || *v > 255) return std::nullopt;
-  return static_cast<unsigned char>(*v);
-}
-
-std::string Shown(const Value& v) { return v.IsNull() ? "empty" : "\"" + v.ToText() + "\""; }
+// A stored value as the operator reads it.
+Message Shown(const Value& v) { return v.IsNull() ? Message("empty") : Message::Shown(v.ToText()); }
 
 const char kNotSent[] = "; nothing was sent.";
 
@@ -25,19 +21,19 @@ const char kNotSent[] = "; nothing was sent.";
 
 bool FrmForm::CanSend() {
   if (unload_waiting_) {
-    Refuse(std::string("The window closes as soon as the frames already written have left") + kNotSent);
+    Refuse(Message("The window closes as soon as the frames already written have left") + kNotSent);
     return false;
   }
   if (disconnect_waiting_) {
-    Refuse(std::string("DISCONNECT is waiting for the frames already written to leave") + kNotSent);
+    Refuse(Message("DISCONNECT is waiting for the frames already written to leave") + kNotSent);
     return false;
   }
   if (!MS_COM.PortOpen()) {
-    Refuse(std::string("The serial port is not open: press CONNECT first") + kNotSent);
+    Refuse(Message("The serial port is not open: press CONNECT first") + kNotSent);
     return false;
   }
   if (PortNo < 1 || PortNo > 3) {
-    Refuse(std::string("No sign port is chosen") + kNotSent);
+    Refuse(Message("No sign port is chosen") + kNotSent);
     return false;
   }
   return true;
@@ -60,13 +56,16 @@ bool FrmForm::WriteFrame(const std::string& what, int effects) {
   return true;
 }
 
+bool FrmForm::RefuseCapacityByte() {
+  if (!MaxByte.empty()) return false;
+  Refuse("The capacity value " + Message::Shown(Trim(TxtMaxport.Text())) + " does not fit one byte (0 to 255)" +
+         kNotSent);
+  return true;
+}
+
 void FrmForm::CmdSEND_Click() {
   if (!CanSend()) return;
-  if (MaxByte.empty()) {
-    Refuse("The capacity value \"" + Trim(TxtMaxport.Text()) +
-           "\" does not fit one byte (0 to 255)" + kNotSent);
-    return;
-  }
+  if (RefuseCapacityByte()) return;
   const std::string* ops[] = {&Mk252, &Mk251, &Mk250};
   const std::string table = "PORT" + std::to_string(PortNo);
   // Rows with equal numbers go in their stored order, as the grid shows them.
@@ -76,10 +75,10 @@ void FrmForm::CmdSEND_Click() {
   Recordset& rs = *Rs;
   if (rs.Eof()) {
     CloseRs();
-    Refuse("The list of " + table + " is empty" + kNotSent);
+    Refuse("The list of " + Message::Utf8(table) + " is empty" + kNotSent);
     return;
   }
-  const bool five = PortNo == 1 || PortNo == 2;
+  const bool five = frames::WithStartEnd(PortNo);
   struct Sent {
     int pos;
     const char* name;
@@ -91,13 +90,16 @@ void FrmForm::CmdSEND_Click() {
     unsigned char b[5] = {};
     for (int i = 0; i < (five ? 5 : 3); ++i) {
       const Value v = rs.Field(kSent[i].pos);
-      const auto byte = AsByte(Int16Of(v));
+      const auto byte = frames::AsByte(Int16Of(v));
       if (!byte) {
-        const std::string stt = rs.Field(0).ToText();
+        const Value stt = rs.Field(0);
         CloseRs();
-        Refuse("Row " + (stt.empty() ? std::string("without STT") : "STT " + stt) + " of " +
-               table + ": " + kSent[i].name + " " + Shown(v) +
-               " does not fit one byte (0 to 255)" + kNotSent);
+        Refuse("Row " +
+               (stt.IsNull() ? Message("without STT")
+                             : "STT " + (stt.IsNumber() ? Message::Number(stt.Number()) : Shown(stt))) +
+               " of " +
+               Message::Utf8(table) + ": " + kSent[i].name + " " + Shown(v) + " does not fit one byte (0 to 255)" +
+               kNotSent);
         return;
       }
       b[i] = *byte;
@@ -114,19 +116,16 @@ void FrmForm::CmdSEND_Click() {
 
 void FrmForm::CmdTest_Click() {
   if (!CanSend()) return;
-  if (MaxByte.empty()) {
-    Refuse("The capacity value \"" + Trim(TxtMaxport.Text()) +
-           "\" does not fit one byte (0 to 255)" + kNotSent);
-    return;
-  }
-  const auto code = AsByte(CurCode);
+  if (RefuseCapacityByte()) return;
+  const auto code = frames::AsByte(CurCode);
   if (!code) {
-    Refuse("The effect " + (CurCode ? "code " + std::to_string(*CurCode) + " does not fit one byte"
-                                    : "\"" + Trim(CmbFunc.Text()) + "\" has no effect code") +
+    Refuse("The effect " +
+           (CurCode ? "code " + Message::Number(*CurCode) + " does not fit one byte"
+                    : Message::Shown(Trim(CmbFunc.Text())) + " has no effect code") +
            kNotSent);
     return;
   }
-  const bool five = PortNo == 1 || PortNo == 2;
+  const bool five = frames::WithStartEnd(PortNo);
   struct Param {
     const char* label;
     const TextField& field;
@@ -134,10 +133,10 @@ void FrmForm::CmdTest_Click() {
   const Param params[] = {{"Loop", TxtLoop}, {"Time", TxtDelay}, {"Start", TxtA}, {"End", TxtB}};
   unsigned char b[4] = {};
   for (int i = 0; i < (five ? 4 : 2); ++i) {
-    const auto byte = AsByte(ToInt16(params[i].field.Text()));
+    const auto byte = frames::AsByte(ToInt16(params[i].field.Text()));
     if (!byte) {
-      Refuse(std::string(params[i].label) + " \"" + Trim(params[i].field.Text()) +
-             "\" is not a number from 0 to 255" + kNotSent);
+      Refuse(Message(params[i].label) + " " + Message::Shown(Trim(params[i].field.Text())) +
+             " is not a number from 0 to 255" + kNotSent);
       return;
     }
     b[i] = *byte;
@@ -154,10 +153,10 @@ void FrmForm::CmdMaxport_Click() {
   if (RefuseChange()) return;
   if (!CanSend()) return;
   const std::optional<std::int16_t> v = ToInt16(TxtMaxport.Text());
-  const auto byte = AsByte(v);
+  const auto byte = frames::AsByte(v);
   if (!byte) {
-    Refuse("The capacity value \"" + Trim(TxtMaxport.Text()) +
-           "\" is not a number from 0 to 255; nothing was sent or stored.");
+    Refuse("The capacity value " + Message::Shown(Trim(TxtMaxport.Text())) +
+           " is not a number from 0 to 255; nothing was sent or stored.");
     return;
   }
   // The value is stored, not yet committed, before the frame goes: a file
@@ -171,7 +170,7 @@ void FrmForm::CmdMaxport_Click() {
     if (rs.RecordCount() == 0) {
       CloseRs();
       Conn.RollbackTrans();
-      Refuse("Data.mdb has no capacity row for sign port " + std::to_string(PortNo) +
+      Refuse("Data.mdb has no capacity row for sign port " + Message::Number(PortNo) +
              "; nothing was sent or stored.");
       return;
     }

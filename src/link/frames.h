@@ -3,6 +3,8 @@
 // escaped, so payload bytes may equal the markers.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zl::frames {
@@ -12,6 +14,16 @@ constexpr unsigned char kStart1 = 0xFE, kStart2 = 0xFD, kEnd = 0xFF;
 constexpr unsigned char kConnectOp = 0xF6;
 // The connect frame's one data byte.
 constexpr unsigned char kConnectData = 0x0A;
+
+// Sign ports 1 and 2 play effects with a start and an end value; sign port
+// 3 plays border effects, which have neither.
+inline bool WithStartEnd(std::int16_t port) { return port == 1 || port == 2; }
+
+// A value as the one byte the board reads; nothing for one outside 0..255.
+inline std::optional<unsigned char> AsByte(std::optional<std::int16_t> v) {
+  if (!v || *v < 0 || *v > 255) return std::nullopt;
+  return static_cast<unsigned char>(*v);
+}
 
 // The one-character string of a code.
 inline std::string Byte(unsigned char code) { return std::string(1, static_cast<char>(code)); }

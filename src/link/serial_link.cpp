@@ -2,13 +2,14 @@
 
 #include "app/frm_form.h"
 #include "link/frames.h"
+#include "platform/port_map.h"
 #include "platform/text.h"
 
 namespace zl {
 
 namespace {
-constexpr int kMaxPortNumber = 20;
-const char kNotConnected[] = "Not ! Connect";
+// The port numbers the window offers: 1 to this.
+constexpr int kMaxPortNumber = serial::kLastPort;
 }  // namespace
 
 void FrmForm::FindPorts() {
@@ -65,7 +66,7 @@ void FrmForm::CmdConnect_Click() {
       MS_COM.SetPortOpen(true);
     } catch (const SerialError& e) {
       // The link stays closed: caption, combos and label as they were.
-      messages_.Show("Cannot open COM " + std::to_string(ComNo) + ": " + e.what());
+      Tell("Cannot open COM " + Message::Number(ComNo) + ": " + Message::Utf8(e.what()));
       return;
     }
     LabConnect.SetCaption("");
@@ -148,8 +149,8 @@ void FrmForm::LinkLost(const std::string& why) {
   disconnect_waiting_ = false;
   ShowLinkClosed();
   ShowSending();
-  messages_.Show("The serial link to the board was lost: " + why +
-                 (not_sent.empty() ? "" : "\nNot sent: " + not_sent + "."));
+  Tell("The serial link to the board was lost: " + Message::Utf8(why) +
+       (not_sent.empty() ? Message("") : "\nNot sent: " + Message::Utf8(not_sent) + "."));
   // Nothing is left to wait for.
   if (unload_waiting_ && !window.Unloaded() && window.RequestUnload()) toolkit_.EndWindow();
 }

@@ -2,18 +2,10 @@
 
 #include "app/frm_form.h"
 #include "entry/numbers.h"
+#include "link/frames.h"
 #include "platform/text.h"
 
 namespace zl {
-
-namespace {
-
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
-
-// A value that goes out to the board as one byte.
-bool FitsByte(std::int16_t v) { return v >= 0 && v <= 255; }
-
-}  // namespace
 
 void FrmForm::DataGrid_Click() {
   // Before any sign port was chosen the grid shows the placeholder table,
@@ -54,30 +46,28 @@ void FrmForm::CmdAdd_Click() {
     bool one_byte;
     std::optional<std::int16_t> value;
   };
-  const bool five_bytes = PortNo == 1 || PortNo == 2;
+  const bool five_bytes = frames::WithStartEnd(PortNo);
   Field fields[] = {{"Time", TxtDelay, true, {}},
                     {"Loop", TxtLoop, true, {}},
                     {"Start", TxtA, five_bytes, {}},
                     {"End", TxtB, five_bytes, {}}};
   if (!CurCode) {
-    Refuse("The effect " + Quote(Trim(CmbFunc.Text())) + " has no effect code; nothing was added.");
+    Refuse("The effect " + Message::Shown(Trim(CmbFunc.Text())) + " has no effect code; nothing was added.");
     return;
   }
-  if (!FitsByte(*CurCode)) {
-    Refuse("The effect code " + std::to_string(*CurCode) +
-           " does not fit one byte (0 to 255); nothing was added.");
+  if (!frames::AsByte(CurCode)) {
+    Refuse("The effect code " + Message::Number(*CurCode) + " does not fit one byte (0 to 255); nothing was added.");
     return;
   }
   for (Field& f : fields) {
     f.value = ToInt16(f.field.Text());
     if (!f.value) {
-      Refuse(std::string(f.label) + " " + Quote(Trim(f.field.Text())) +
+      Refuse(Message(f.label) + " " + Message::Shown(Trim(f.field.Text())) +
              " is not a whole number from -32768 to 32767; nothing was added.");
       return;
     }
-    if (f.one_byte && !FitsByte(*f.value)) {
-      Refuse(std::string(f.label) + " " + std::to_string(*f.value) +
-             " does not fit one byte (0 to 255); nothing was added.");
+    if (f.one_byte && !frames::AsByte(f.value)) {
+      Refuse(Message(f.label) + " " + Message::Number(*f.value) + " does not fit one byte (0 to 255); nothing was added.");
       return;
     }
   }

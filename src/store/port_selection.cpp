@@ -1,5 +1,6 @@
 #include "app/frm_form.h"
 #include "entry/numbers.h"
+#include "link/frames.h"
 #include "platform/cp1252.h"
 #include "platform/text.h"
 
@@ -95,7 +96,7 @@ void FrmForm::LoadMaxPort(std::int16_t port) {
 }
 
 void FrmForm::ChooseCatalogue() {
-  if (PortNo == 1 || PortNo == 2)
+  if (frames::WithStartEnd(PortNo))
     LoadShowFunc();
   else if (PortNo == 3)
     LoadFuncBoder();

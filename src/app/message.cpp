@@ -1,0 +1,9 @@
+#include "app/message.h"
+
+#include "platform/vni.h"
+
+namespace zl {
+
+Message Message::Shown(const std::string& vni) { return Utf8("\"" + VniToUtf8(vni) + "\""); }
+
+}  // namespace zl
