@@ -92,18 +92,21 @@ TEST_F(ListEdit, AddRefusesWhatCannotBeStoredOrSentAndStoresNothing) {
     int effect;
     TextField FrmForm::*field;
     const char* text;
+    const char* says = "";
   };
+  // The no-code entry's VNI text reaches the operator decoded.
   const Case cases[] = {{0, &FrmForm::TxtLoop, ""},    {0, &FrmForm::TxtDelay, "99999"},
                         {0, &FrmForm::TxtA, "1 2"},    {0, &FrmForm::TxtB, "?"},
                         {0, &FrmForm::TxtLoop, "300"}, {0, &FrmForm::TxtB, "256"},
-                        {0, &FrmForm::TxtDelay, "-1"}, {3, nullptr, ""},  // "Xx no code"
+                        {0, &FrmForm::TxtDelay, "-1"}, {3, nullptr, "", "\"Chọn kiểu hiệu ứng ?\" has no effect code"},
                         {4, nullptr, ""}};  // "-1 Minus": a code below 0 cannot be sent
   for (const Case& c : cases) {
     ChooseEffect(c.effect);
     if (c.field) ((*form).*c.field).SetText(c.text);
     messages.shown.clear();
     form->CmdAdd.PerformClick();
-    EXPECT_EQ(messages.shown.size(), 1u) << c.effect << " " << c.text;
+    ASSERT_EQ(messages.shown.size(), 1u) << c.effect << " " << c.text;
+    EXPECT_NE(messages.shown[0].find(c.says), std::string::npos) << messages.shown[0];
   }
   EXPECT_EQ(Rows("SELECT * FROM PORT1"), "");
   EXPECT_EQ(form->NextStt, 1);

@@ -20,7 +20,7 @@ class PortSelection : public FormTest {
   }
 };
 
-const std::vector<std::string> kShow = {"07 Seven", "12 Twelve", "3 Three", "Xx no code", "-1 Minus"};
+const std::vector<std::string> kShow = {"07 Seven", "12 Twelve", "3 Three", "Cho\xEFn kie\xE5u hie\xE4u \xF6\xF9ng ?", "-1 Minus"};
 const std::vector<std::string> kBorder = {"01 Border one", "02 Border two"};
 
 TEST_F(PortSelection, EachChoiceShowsThatPortsListCapacityAndCatalogue) {
