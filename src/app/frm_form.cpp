@@ -86,6 +86,10 @@ void FrmForm::Guarded(void (FrmForm::*handler)()) {
     CloseRs();
     EndWait();
     Tell(Message::Utf8(e.what()));
+  } catch (const Refused& r) {
+    CloseRs();
+    EndWait();
+    Refuse(r.why);
   }
   EndWait();
 }

@@ -161,6 +161,10 @@ class FrmForm {
   void InTransaction(F&& change);
   // UP and DOWN: `step` is -1 or +1.
   void MoveRow(int step);
+  // Thrown inside a handler to undo what it began and refuse with `why`.
+  struct Refused {
+    Message why;
+  };
   // Tells the operator something; every message goes through here.
   void Tell(const Message& m) { messages_.Show(m.Text()); }
   // Tells the operator why a command did nothing.

@@ -150,9 +150,13 @@ void FrmForm::CloseGapAfter(std::int16_t deleted) {
   }
   Recordset& rs = OpenRs("SELECT * FROM " + table + in_order);
   rs.MoveFirst();
-  std::int16_t n = deleted;
+  // Repeated numbers (a file written elsewhere) can push the last rows past
+  // the 16-bit range; the delete is undone rather than wrap them around.
+  std::int32_t n = deleted;
   do {
-    rs.SetField(0, n);
+    if (n > 32767)
+      throw Refused{"The rows behind it would be numbered beyond 32767; nothing was deleted."};
+    rs.SetField(0, static_cast<std::int16_t>(n));
     rs.UpdateBatch();
     rs.MoveNext();
     ++n;

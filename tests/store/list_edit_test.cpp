@@ -226,6 +226,30 @@ TEST_P(ListEditFailure, LeavesEveryListAsItWasSaysWhyAndGoesOn) {
   EXPECT_EQ(List(2), "1:a,2:b,3:c,4:d");
 }
 
+// Numbers repeated near the top (a file written elsewhere): closing the gap
+// would carry the last row past 32767, so the delete is undone.
+class RepeatedNumbers : public ListEdit {
+  std::string MoreSql() const override {
+    return "INSERT INTO PORT1 VALUES (32766, 1, 'p', 5, 1, 1, 30), (32767, 2, 'q', 5, 1, 1, 30),"
+           " (32767, 3, 'r', 5, 1, 1, 30), (32767, 4, 's', 5, 1, 1, 30);\n";
+  }
+};
+
+TEST_F(RepeatedNumbers, ADeleteThatWouldNumberPast32767IsRefused) {
+  ChoosePort(1);
+  const std::string before = Rows("SELECT rowid, * FROM PORT1");
+  ClickRow(0);
+  form->CmdDEL.PerformClick();
+  EXPECT_EQ(Rows("SELECT rowid, * FROM PORT1"), before);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find("beyond 32767; nothing was deleted"), std::string::npos) << messages.shown[0];
+  EXPECT_EQ(Grid(), List(1));
+  // Behind the last of three equal numbers there is room.
+  ClickRow(1);
+  form->CmdDEL.PerformClick();
+  EXPECT_EQ(List(1), "32766:p,32767:r,32767:s");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Changes, ListEditFailure,
     ::testing::Values(
