@@ -1,6 +1,5 @@
 #include "qt_view.h"
 
-#include <QAbstractTableModel>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,7 +7,6 @@
 #include <QDir>
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -20,7 +18,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -36,46 +33,10 @@
 
 #include "grid.h"
 #include "qt_app_os.h"
-#include "vni.h"
+#include "qt_widgets.h"
 
 namespace zl {
 namespace {
-
-QString Shown(const std::string& vni) { return QString::fromStdString(VniToUtf8(vni)); }
-
-// Design units are twips, 15 to a pixel.
-int Px(int twips) { return qRound(twips / 15.0); }
-QRect PxRect(const Rect& r) { return {Px(r.left), Px(r.top), Px(r.width), Px(r.height)}; }
-
-QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
-
-// The design's font is an 8-bit Vietnamese Times; the texts are decoded, so
-// any Times-like serif with Vietnamese letters draws them.
-QFont ToQFont(const Font& f) {
-  QFont q;
-  q.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
-  q.setStyleHint(QFont::Serif);
-  q.setPointSizeF(f.points);
-  q.setBold(f.bold);
-  return q;
-}
-
-// Only the enabled look takes the colour; disabled controls stay grey.
-void SetTextColour(QWidget* w, QPalette::ColorRole role, Rgb c) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Active, role, ToQColor(c));
-  p.setColor(QPalette::Inactive, role, ToQColor(c));
-  w->setPalette(p);
-}
-
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string ToLatin1(const QString& s) {
-  const QByteArray b = s.toLatin1();
-  return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
 
 // The character codes a key press types, as the window's KeyPress events
 // see them; empty for keys that type nothing (arrows, Tab, shortcuts).
@@ -103,119 +64,6 @@ std::vector<std::int16_t> TypedCodes(const QKeyEvent* ke) {
   }
   return codes;
 }
-
-// A panel with a fill colour and an optional caption.
-class PanelFrame : public QFrame {
- public:
-  PanelFrame(QWidget* parent, QColor fill, QColor fore) : QFrame(parent), fill_(fill), fore_(fore) {}
-  void SetCaption(const QString& caption) {
-    caption_ = caption;
-    update();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(160, 160, 160));
-    p.setBrush(fill_);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
-    if (!caption_.isEmpty()) {
-      p.setPen(fore_);
-      p.drawText(rect().adjusted(6, 2, -6, -2), Qt::AlignLeft | Qt::AlignTop, caption_);
-    }
-  }
-
- private:
-  QColor fill_, fore_;
-  QString caption_;
-};
-
-// A one-pixel line between two design points, drawn in a widget covering
-// just those points.
-class LineWidget : public QWidget {
- public:
-  LineWidget(QWidget* parent, const Line& line) : QWidget(parent), colour_(ToQColor(line.fore)) {
-    const int x1 = Px(line.x1), y1 = Px(line.y1), x2 = Px(line.x2), y2 = Px(line.y2);
-    const QPoint origin(std::min(x1, x2), std::min(y1, y2));
-    from_ = QPoint(x1, y1) - origin;
-    to_ = QPoint(x2, y2) - origin;
-    setGeometry(origin.x(), origin.y(), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
-  QColor Colour() const { return colour_; }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setPen(QPen(colour_, 1));
-    p.drawLine(from_, to_);
-  }
-
- private:
-  QColor colour_;
-  QPoint from_, to_;
-};
-
-// The grid's rows and columns for a QTableView. The shape is cached so the
-// counts Qt sees change only at a reset.
-class GridModel : public QAbstractTableModel {
- public:
-  GridModel(Grid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) { Refresh(); }
-
-  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : cols_;
-  }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return Shown(grid_.CellText(index.row(), index.column()));
-  }
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= static_cast<int>(grid_.columns.size()))
-      return {};
-    return Shown(grid_.columns[section].caption);
-  }
-  Qt::ItemFlags flags(const QModelIndex& index) const override {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-  }
-
-  // Catches up with the grid; true when the number of rows or columns
-  // changed (a reset).
-  bool Refresh() {
-    const int rows = grid_.Rows();
-    const int cols = static_cast<int>(grid_.columns.size());
-    if (rows != rows_ || cols != cols_) {
-      beginResetModel();
-      rows_ = rows;
-      cols_ = cols;
-      endResetModel();
-      return true;
-    }
-    if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
-    if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
-    return false;
-  }
-
- private:
-  Grid& grid_;
-  int rows_ = -1;
-  int cols_ = -1;
-};
-
-class MainWindow : public QMainWindow {
- public:
-  std::function<bool()> may_close;
-
- protected:
-  void closeEvent(QCloseEvent* e) override {
-    if (!may_close || may_close())
-      e->accept();
-    else
-      e->ignore();
-  }
-};
 
 }  // namespace
 
