@@ -3,6 +3,7 @@
 
 #include "app/frm_form.h"
 #include "platform/command_line.h"
+#include "platform/qt_app.h"
 #include "platform/qt_serial.h"
 #include "platform/qt_view.h"
 #include "platform/sqlite_database.h"

@@ -32,7 +32,6 @@
 #include <vector>
 
 #include "grid.h"
-#include "qt_app_os.h"
 #include "qt_widgets.h"
 
 namespace zl {
@@ -596,22 +595,6 @@ QWidget* QtView::Find(const std::string& name) const {
 }
 
 QWidget* QtView::TopLevel() const { return impl_->top; }
-
-struct QtApp::Impl {
-  std::unique_ptr<QApplication> app;
-};
-
-QtApp::QtApp(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-  ChooseQtPlatform();
-  impl_->app = std::make_unique<QApplication>(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(true);
-  const QString platform = QGuiApplication::platformName();
-  display_ = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
-
-QtApp::~QtApp() = default;
-
-int QtApp::Exec() { return QApplication::exec(); }
 
 void QtMessages::Show(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());

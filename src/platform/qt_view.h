@@ -1,6 +1,6 @@
-// The Qt Widgets side: the application object, the view that draws the
-// window model, the message box and the toolkit services. No Qt header leaks
-// out of here, so nothing above platform/ depends on widgets.
+// The Qt Widgets side: the view that draws the window model, the message box
+// and the toolkit services. No Qt header leaks out of here, so nothing above
+// platform/ depends on widgets.
 #pragma once
 
 #include <memory>
@@ -12,22 +12,6 @@
 class QWidget;
 
 namespace zl {
-
-// Owns the Qt application. Where a display server is expected (X11,
-// Wayland) but none is named and no QT_QPA_PLATFORM is set, it runs on the
-// offscreen platform instead of aborting, and DisplayPresent() says so.
-class QtApp {
- public:
-  QtApp(int& argc, char** argv);
-  ~QtApp();
-  bool DisplayPresent() const { return display_; }
-  int Exec();
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
-  bool display_ = false;
-};
 
 // Builds the widgets for a window model, keeps them in step with the models
 // and turns the operator's actions into the models' events.
