@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -23,15 +24,6 @@
 #include "qt_widgets.h"
 
 namespace zl {
-namespace {
-
-struct Counter {
-  explicit Counter(int& n) : n_(n) { ++n_; }
-  ~Counter() { --n_; }
-  int& n_;
-};
-
-}  // namespace
 
 QtView::Impl::~Impl() {
   dying = true;
@@ -210,7 +202,7 @@ QWidget* QtView::Impl::Create(Control* c, QWidget* parent) {
 void QtView::Impl::Apply(Control* c) {
   QWidget* w = widget_of[c];
   if (!w) return;
-  Counter guard(applying);
+  const QScopedValueRollback<int> guard(applying, applying + 1);
   switch (c->GetKind()) {
     case Kind::Frame:
       static_cast<PanelFrame*>(w)->SetCaption(Shown(static_cast<Frame*>(c)->Caption()));
@@ -244,7 +236,7 @@ void QtView::Impl::ApplyTextField(TextField& t, QLineEdit* e) {
 }
 
 void QtView::Impl::ApplySelection(TextField& t, QLineEdit* e) {
-  Counter guard(applying);
+  const QScopedValueRollback<int> guard(applying, applying + 1);
   const int start = t.SelStart();
   const int length = t.SelLength();
   if (length > 0) {
@@ -331,7 +323,7 @@ void QtView::Impl::ApplyGeometry() {
 void QtView::Impl::FocusFromModel(Control* c) {
   auto it = widget_of.find(c);
   if (it == widget_of.end() || it->second->hasFocus()) return;
-  Counter guard(focusing);
+  const QScopedValueRollback<int> guard(focusing, focusing + 1);
   it->second->setFocus(Qt::OtherFocusReason);
 }
 
