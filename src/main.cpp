@@ -3,7 +3,9 @@
 
 #include "app/frm_form.h"
 #include "platform/command_line.h"
+#include "platform/qt_app.h"
 #include "platform/qt_serial.h"
+#include "platform/qt_shell.h"
 #include "platform/qt_view.h"
 #include "platform/sqlite_database.h"
 

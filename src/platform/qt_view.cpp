@@ -1,292 +1,29 @@
 #include "qt_view.h"
 
-#include <QAbstractTableModel>
 #include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
-#include <QFocusEvent>
 #include <QFontMetrics>
-#include <QFrame>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
-#include <QStandardPaths>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTimer>
 
 #include <algorithm>
-#include <cstdio>
-#include <functional>
-#include <map>
-#include <set>
 #include <vector>
 
 #include "grid.h"
-#include "qt_app_os.h"
-#include "vni.h"
+#include "qt_view_impl.h"
+#include "qt_widgets.h"
 
 namespace zl {
-namespace {
-
-QString Shown(const std::string& vni) { return QString::fromStdString(VniToUtf8(vni)); }
-
-// Design units are twips, 15 to a pixel.
-int Px(int twips) { return qRound(twips / 15.0); }
-QRect PxRect(const Rect& r) { return {Px(r.left), Px(r.top), Px(r.width), Px(r.height)}; }
-
-QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
-
-// The design's font is an 8-bit Vietnamese Times; the texts are decoded, so
-// any Times-like serif with Vietnamese letters draws them.
-QFont ToQFont(const Font& f) {
-  QFont q;
-  q.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
-  q.setStyleHint(QFont::Serif);
-  q.setPointSizeF(f.points);
-  q.setBold(f.bold);
-  return q;
-}
-
-// Only the enabled look takes the colour; disabled controls stay grey.
-void SetTextColour(QWidget* w, QPalette::ColorRole role, Rgb c) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Active, role, ToQColor(c));
-  p.setColor(QPalette::Inactive, role, ToQColor(c));
-  w->setPalette(p);
-}
-
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string ToLatin1(const QString& s) {
-  const QByteArray b = s.toLatin1();
-  return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
-// The character codes a key press types, as the window's KeyPress events
-// see them; empty for keys that type nothing (arrows, Tab, shortcuts).
-std::vector<std::int16_t> TypedCodes(const QKeyEvent* ke) {
-  if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
-  switch (ke->key()) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-      return {};
-    case Qt::Key_Backspace:
-      return {8};
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return {13};
-    case Qt::Key_Escape:
-      return {27};
-    default:
-      break;
-  }
-  std::vector<std::int16_t> codes;
-  for (const QChar ch : ke->text()) {
-    const char16_t u = ch.unicode();
-    if (u < 32 || u == 127) return {};  // Delete and other control keys
-    codes.push_back(static_cast<std::int16_t>(u <= 255 ? u : '?'));
-  }
-  return codes;
-}
-
-// A panel with a fill colour and an optional caption.
-class PanelFrame : public QFrame {
- public:
-  PanelFrame(QWidget* parent, QColor fill, QColor fore) : QFrame(parent), fill_(fill), fore_(fore) {}
-  void SetCaption(const QString& caption) {
-    caption_ = caption;
-    update();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(160, 160, 160));
-    p.setBrush(fill_);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
-    if (!caption_.isEmpty()) {
-      p.setPen(fore_);
-      p.drawText(rect().adjusted(6, 2, -6, -2), Qt::AlignLeft | Qt::AlignTop, caption_);
-    }
-  }
-
- private:
-  QColor fill_, fore_;
-  QString caption_;
-};
-
-// A one-pixel line between two design points, drawn in a widget covering
-// just those points.
-class LineWidget : public QWidget {
- public:
-  LineWidget(QWidget* parent, const Line& line) : QWidget(parent), colour_(ToQColor(line.fore)) {
-    const int x1 = Px(line.x1), y1 = Px(line.y1), x2 = Px(line.x2), y2 = Px(line.y2);
-    const QPoint origin(std::min(x1, x2), std::min(y1, y2));
-    from_ = QPoint(x1, y1) - origin;
-    to_ = QPoint(x2, y2) - origin;
-    setGeometry(origin.x(), origin.y(), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
-  QColor Colour() const { return colour_; }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setPen(QPen(colour_, 1));
-    p.drawLine(from_, to_);
-  }
-
- private:
-  QColor colour_;
-  QPoint from_, to_;
-};
-
-// The grid's rows and columns for a QTableView. The shape is cached so the
-// counts Qt sees change only at a reset.
-class GridModel : public QAbstractTableModel {
- public:
-  GridModel(Grid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) { Refresh(); }
-
-  int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : cols_;
-  }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return Shown(grid_.CellText(index.row(), index.column()));
-  }
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= static_cast<int>(grid_.columns.size()))
-      return {};
-    return Shown(grid_.columns[section].caption);
-  }
-  Qt::ItemFlags flags(const QModelIndex& index) const override {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-  }
-
-  // Catches up with the grid; true when the number of rows or columns
-  // changed (a reset).
-  bool Refresh() {
-    const int rows = grid_.Rows();
-    const int cols = static_cast<int>(grid_.columns.size());
-    if (rows != rows_ || cols != cols_) {
-      beginResetModel();
-      rows_ = rows;
-      cols_ = cols;
-      endResetModel();
-      return true;
-    }
-    if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
-    if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
-    return false;
-  }
-
- private:
-  Grid& grid_;
-  int rows_ = -1;
-  int cols_ = -1;
-};
-
-class MainWindow : public QMainWindow {
- public:
-  std::function<bool()> may_close;
-
- protected:
-  void closeEvent(QCloseEvent* e) override {
-    if (!may_close || may_close())
-      e->accept();
-    else
-      e->ignore();
-  }
-};
-
-}  // namespace
-
-struct QtView::Impl : public QObject {
-  explicit Impl(Window& w) : window(w) {}
-  ~Impl() override;
-
-  void Build();
-  QWidget* Create(Control* c, QWidget* parent);
-  void Apply(Control* c);
-  void ApplyTextField(TextField& t, QLineEdit* e);
-  void ApplySelection(TextField& t, QLineEdit* e);
-  void ApplyCombo(Combo& c, QComboBox* box);
-  void ApplyGrid(Grid& g, QTableView* table);
-  void ApplyWindow();
-  void ApplyGeometry();
-  void FocusFromModel(Control* c);
-
-  bool eventFilter(QObject* o, QEvent* e) override;
-  void OnFocusIn(Control* c, Qt::FocusReason reason);
-  bool OnTextKey(TextField& t, QLineEdit* e, QKeyEvent* ke);
-  bool OnComboKey(Combo& c, QKeyEvent* ke);
-  bool OnPopupKey(Combo& c, QKeyEvent* ke);
-  void SyncSelection(TextField& t, QLineEdit* e);
-  bool IsMenuShortcut(const QKeyEvent* ke) const;
-
-  Window& window;
-  MainWindow* top = nullptr;
-  QWidget* central = nullptr;
-  QLabel* status = nullptr;
-  // The model geometry last applied; a status change must not move a
-  // window the operator has moved.
-  Rect applied_geometry{-1, -1, -1, -1};
-  std::map<std::string, QWidget*> by_name;
-  std::map<const Control*, QWidget*> widget_of;
-  // Widgets that carry the focus for a control.
-  std::map<const QObject*, Control*> focus_owner;
-  std::map<const QObject*, Combo*> popup_of;
-  std::map<const QObject*, Grid*> viewport_of;
-  struct ComboShown {
-    std::vector<std::string> items, tips;
-  };
-  std::map<const Combo*, ComboShown> combo_shown;
-  struct GridShown {
-    GridModel* model = nullptr;
-    std::vector<int> widths;
-    int row = -2;
-  };
-  std::map<const Grid*, GridShown> grid_shown;
-  std::vector<QAction*> menu_actions;
-  // Text fields whose model selection is shown once Qt has finished its own
-  // focus-in handling (select-all on Tab, caret at the mouse).
-  std::set<const TextField*> selection_pending;
-
-  int applying = 0;                  // model → widgets
-  const Control* pushing = nullptr;  // widget → model, no echo back
-  int focusing = 0;                  // focus moved from code
-  bool mouse_on_grid = false;
-  bool closing_from_code = false;
-  bool dying = false;
-};
-
-namespace {
-
-struct Counter {
-  explicit Counter(int& n) : n_(n) { ++n_; }
-  ~Counter() { --n_; }
-  int& n_;
-};
-
-}  // namespace
 
 QtView::Impl::~Impl() {
   dying = true;
@@ -465,7 +202,7 @@ QWidget* QtView::Impl::Create(Control* c, QWidget* parent) {
 void QtView::Impl::Apply(Control* c) {
   QWidget* w = widget_of[c];
   if (!w) return;
-  Counter guard(applying);
+  const QScopedValueRollback<int> guard(applying, applying + 1);
   switch (c->GetKind()) {
     case Kind::Frame:
       static_cast<PanelFrame*>(w)->SetCaption(Shown(static_cast<Frame*>(c)->Caption()));
@@ -499,7 +236,7 @@ void QtView::Impl::ApplyTextField(TextField& t, QLineEdit* e) {
 }
 
 void QtView::Impl::ApplySelection(TextField& t, QLineEdit* e) {
-  Counter guard(applying);
+  const QScopedValueRollback<int> guard(applying, applying + 1);
   const int start = t.SelStart();
   const int length = t.SelLength();
   if (length > 0) {
@@ -586,140 +323,8 @@ void QtView::Impl::ApplyGeometry() {
 void QtView::Impl::FocusFromModel(Control* c) {
   auto it = widget_of.find(c);
   if (it == widget_of.end() || it->second->hasFocus()) return;
-  Counter guard(focusing);
+  const QScopedValueRollback<int> guard(focusing, focusing + 1);
   it->second->setFocus(Qt::OtherFocusReason);
-}
-
-bool QtView::Impl::eventFilter(QObject* o, QEvent* e) {
-  if (dying) return false;
-  switch (e->type()) {
-    case QEvent::FocusIn: {
-      auto it = focus_owner.find(o);
-      if (it != focus_owner.end()) OnFocusIn(it->second, static_cast<QFocusEvent*>(e)->reason());
-      return false;
-    }
-    case QEvent::ShortcutOverride: {
-      // Menu accelerators come before the field's own keys (Ctrl+X).
-      if (focus_owner.count(o) && IsMenuShortcut(static_cast<QKeyEvent*>(e))) {
-        e->ignore();
-        return true;
-      }
-      return false;
-    }
-    case QEvent::KeyPress: {
-      auto* ke = static_cast<QKeyEvent*>(e);
-      if (auto popup = popup_of.find(o); popup != popup_of.end()) return OnPopupKey(*popup->second, ke);
-      auto it = focus_owner.find(o);
-      if (it == focus_owner.end() || !static_cast<QWidget*>(o)->isEnabled()) return false;
-      if (it->second->GetKind() == Kind::TextField)
-        return OnTextKey(static_cast<TextField&>(*it->second), static_cast<QLineEdit*>(o), ke);
-      if (it->second->GetKind() == Kind::Combo) return OnComboKey(static_cast<Combo&>(*it->second), ke);
-      return false;
-    }
-    case QEvent::Wheel: {
-      // A closed combo's entry changes only by choosing from its list.
-      auto it = focus_owner.find(o);
-      return it != focus_owner.end() && it->second->GetKind() == Kind::Combo;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-      if (viewport_of.count(o) && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
-        mouse_on_grid = true;
-      return false;
-    }
-    case QEvent::MouseButtonRelease: {
-      auto it = viewport_of.find(o);
-      if (it == viewport_of.end() || !mouse_on_grid) return false;
-      auto* me = static_cast<QMouseEvent*>(e);
-      if (me->button() != Qt::LeftButton) return false;
-      mouse_on_grid = false;
-      auto* table = static_cast<QTableView*>(widget_of[it->second]);
-      // A click below the last row still raises Click, on no row.
-      it->second->ClickRow(table->indexAt(me->position().toPoint()).row());
-      return false;
-    }
-    default:
-      return false;
-  }
-}
-
-void QtView::Impl::OnFocusIn(Control* c, Qt::FocusReason reason) {
-  if (focusing) return;
-  if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) return;
-  // Re-activating the window gives Qt's focus back; the first activation
-  // is the window's first focus.
-  if (reason == Qt::ActiveWindowFocusReason && window.focus.Current()) return;
-  window.focus.MoveTo(c);
-  if (c->GetKind() == Kind::TextField && window.focus.Current() == c) {
-    auto* t = static_cast<TextField*>(c);
-    selection_pending.insert(t);
-    QTimer::singleShot(0, widget_of[c], [this, t] {
-      if (dying || !selection_pending.erase(t)) return;
-      ApplySelection(*t, static_cast<QLineEdit*>(widget_of[t]));
-    });
-  }
-}
-
-void QtView::Impl::SyncSelection(TextField& t, QLineEdit* e) {
-  if (dying || applying || selection_pending.count(&t) || !e->hasFocus()) return;
-  const bool selected = e->hasSelectedText();
-  const int start = selected ? e->selectionStart() : e->cursorPosition();
-  const int length = selected ? e->selectionLength() : 0;
-  if (start == t.SelStart() && length == t.SelLength()) return;
-  pushing = &t;
-  t.SetSelStart(start);
-  t.SetSelLength(length);
-  pushing = nullptr;
-}
-
-bool QtView::Impl::OnTextKey(TextField& t, QLineEdit* e, QKeyEvent* ke) {
-  const std::vector<std::int16_t> codes = TypedCodes(ke);
-  if (codes.empty()) return false;
-  if (selection_pending.erase(&t)) {
-    ApplySelection(t, e);
-  } else {
-    SyncSelection(t, e);
-  }
-  for (std::int16_t code : codes) t.TypeChar(code);
-  return true;
-}
-
-bool QtView::Impl::OnComboKey(Combo& c, QKeyEvent* ke) {
-  if (ke->modifiers() & Qt::AltModifier) return false;  // Alt+Down opens the list
-  switch (ke->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-      return true;
-    default:
-      break;
-  }
-  const std::vector<std::int16_t> codes = TypedCodes(ke);
-  if (codes.empty()) return false;
-  for (std::int16_t code : codes) c.TypeChar(code);
-  // Space still opens the list.
-  return !(codes.size() == 1 && codes[0] == ' ');
-}
-
-bool QtView::Impl::OnPopupKey(Combo& c, QKeyEvent* ke) {
-  const std::vector<std::int16_t> codes = TypedCodes(ke);
-  // Enter and Escape choose or close; letters must not search the list.
-  if (codes.empty() || codes[0] == 13 || codes[0] == 27) return false;
-  for (std::int16_t code : codes) c.TypeChar(code);
-  return true;
-}
-
-bool QtView::Impl::IsMenuShortcut(const QKeyEvent* ke) const {
-  const QKeySequence pressed(
-      QKeyCombination(ke->modifiers() & ~Qt::KeypadModifier, static_cast<Qt::Key>(ke->key())));
-  for (const QAction* a : menu_actions) {
-    if (!a->shortcut().isEmpty() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch)
-      return true;
-  }
-  return false;
 }
 
 QtView::QtView(Window& window) : impl_(std::make_unique<Impl>(window)) { impl_->Build(); }
@@ -748,59 +353,5 @@ QWidget* QtView::Find(const std::string& name) const {
 }
 
 QWidget* QtView::TopLevel() const { return impl_->top; }
-
-struct QtApp::Impl {
-  std::unique_ptr<QApplication> app;
-};
-
-QtApp::QtApp(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-  ChooseQtPlatform();
-  impl_->app = std::make_unique<QApplication>(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(true);
-  const QString platform = QGuiApplication::platformName();
-  display_ = platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
-
-QtApp::~QtApp() = default;
-
-int QtApp::Exec() { return QApplication::exec(); }
-
-void QtMessages::Show(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
-  std::fflush(stderr);
-  if (!display_ || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-  QWidget* parent = view_ ? view_->TopLevel() : nullptr;
-  QMessageBox::warning(parent, QStringLiteral("zentrel-loader"), QString::fromStdString(text));
-}
-
-std::string QtToolkit::AppPath() const {
-  return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
-}
-
-std::string QtToolkit::UserDataPath() const {
-  // The program's name alone, no organisation: ~/.local/share/zentrel-loader
-  // on Linux, following XDG_DATA_HOME.
-  return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).toStdString();
-}
-
-std::string QtToolkit::SeedDatabasePath() const {
-  return QDir::toNativeSeparators(
-             QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" ZL_SEED_FROM_BINDIR)))
-      .toStdString();
-}
-
-void QtToolkit::ShowBusy(bool on) {
-  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-  if (on)
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  else
-    QGuiApplication::restoreOverrideCursor();
-}
-
-void QtToolkit::EndWindow() {
-  if (view_) view_->Close();
-  if (QCoreApplication* app = QCoreApplication::instance())
-    QTimer::singleShot(0, app, &QCoreApplication::quit);
-}
 
 }  // namespace zl

@@ -1,33 +1,15 @@
-// The Qt Widgets side: the application object, the view that draws the
-// window model, the message box and the toolkit services. No Qt header leaks
-// out of here, so nothing above platform/ depends on widgets.
+// The Qt Widgets view of a window model. No Qt header leaks out of here, so
+// nothing above platform/ depends on widgets.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "shell.h"
 #include "window.h"
 
 class QWidget;
 
 namespace zl {
-
-// Owns the Qt application. Where a display server is expected (X11,
-// Wayland) but none is named and no QT_QPA_PLATFORM is set, it runs on the
-// offscreen platform instead of aborting, and DisplayPresent() says so.
-class QtApp {
- public:
-  QtApp(int& argc, char** argv);
-  ~QtApp();
-  bool DisplayPresent() const { return display_; }
-  int Exec();
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
-  bool display_ = false;
-};
 
 // Builds the widgets for a window model, keeps them in step with the models
 // and turns the operator's actions into the models' events.
@@ -46,34 +28,6 @@ class QtView {
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
-};
-
-// Messages to the operator: standard error always, a message box over the
-// window when a display is present.
-class QtMessages : public MessageSink {
- public:
-  explicit QtMessages(bool display) : display_(display) {}
-  void SetParent(QtView* view) { view_ = view; }
-  void Show(const std::string& text) override;
-
- private:
-  bool display_;
-  QtView* view_ = nullptr;
-};
-
-class QtToolkit : public Toolkit {
- public:
-  void SetView(QtView* view) { view_ = view; }
-  std::string AppPath() const override;
-  std::string UserDataPath() const override;
-  std::string SeedDatabasePath() const override;
-  // Closes the window and ends the event loop.
-  void EndWindow() override;
-  // A wait cursor over the whole application while on.
-  void ShowBusy(bool on) override;
-
- private:
-  QtView* view_ = nullptr;
 };
 
 }  // namespace zl

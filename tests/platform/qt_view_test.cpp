@@ -29,6 +29,7 @@
 
 #include "platform/database.h"
 #include "platform/grid.h"
+#include "platform/qt_shell.h"
 
 namespace zl {
 namespace {
