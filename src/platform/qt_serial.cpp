@@ -104,13 +104,14 @@ class QtSerialPort final : public SerialPort {
     }
   }
 
-  // The classic buffers are the system's here; the sizes are kept only.
-  void SetInBufferSize(std::int16_t size) override { in_buffer_size_ = size; }
-  void SetOutBufferSize(std::int16_t size) override { out_buffer_size_ = size; }
+  // The buffers are Qt's and the system's and grow as needed; input is the
+  // same bytes in text and binary mode; OnSent reports every step of a send.
+  void SetInBufferSize(std::int16_t /*size*/) override {}
+  void SetOutBufferSize(std::int16_t /*size*/) override {}
+  void SetInputMode(std::int32_t /*mode*/) override {}
+  void SetSThreshold(std::int16_t /*threshold*/) override {}
   void SetInputLen(std::int16_t len) override { input_len_ = len; }
-  void SetInputMode(std::int32_t mode) override { input_mode_ = mode; }
   void SetRThreshold(std::int16_t threshold) override { r_threshold_ = threshold; }
-  void SetSThreshold(std::int16_t threshold) override { s_threshold_ = threshold; }
   void SetOutBufferCount(std::int16_t count) override {
     if (count == 0 && port_.isOpen()) port_.clear(QSerialPort::Output);
   }
@@ -322,12 +323,8 @@ class QtSerialPort final : public SerialPort {
   std::int16_t port_number_ = 1;
   serial::LineSettings settings_;
   std::string open_device_;
-  std::int16_t in_buffer_size_ = 1024;
-  std::int16_t out_buffer_size_ = 512;
   std::int16_t input_len_ = 0;
-  std::int32_t input_mode_ = 0;
   std::int16_t r_threshold_ = 0;
-  std::int16_t s_threshold_ = 0;
   std::int16_t comm_event_ = 0;
   int holds_ = 0;
   mutable std::optional<std::map<int, std::string>> held_map_;
