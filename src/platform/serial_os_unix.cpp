@@ -1,8 +1,11 @@
 #include "serial_os.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QSerialPortInfo>
 #include <QString>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -49,10 +52,23 @@ std::vector<std::string> SystemDevices() {
   return devices;
 }
 
+// Path order with digit runs compared by value: ttyS2 before ttyS10. The
+// numbering must not follow the user's language, and the C locale's
+// collator compares plain code points.
+void SortByPath(std::vector<std::string>& devices) {
+  QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
+  collator.setNumericMode(true);
+  std::stable_sort(devices.begin(), devices.end(), [&collator](const std::string& a, const std::string& b) {
+    return collator.compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
+  });
+}
+
 }  // namespace
 
 std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices) {
-  return MapPorts(ReadLinks(link_dir), list_devices ? list_devices() : SystemDevices());
+  std::vector<std::string> devices = list_devices ? list_devices() : SystemDevices();
+  SortByPath(devices);
+  return MapPorts(ReadLinks(link_dir), devices);
 }
 
 OpenCause PermissionCause(const std::string& message) {

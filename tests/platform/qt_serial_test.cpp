@@ -259,6 +259,18 @@ TEST_F(QtSerialTest, TheDeviceListIsReadOnceWhileHeldAndAnewAfterwards) {
   EXPECT_EQ(lists, 3);
 }
 
+// The system lists devices in no useful order; port numbers follow the
+// paths, digit runs by value.
+TEST_F(QtSerialTest, ListedDevicesAreNumberedInPathOrderWithDigitRunsByValue) {
+  auto port = MakeQtSerialPort(dir_.path().toStdString(), [] {
+    return std::vector<std::string>{"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2", "/dev/ttyACM0", "/dev/ttyS1"};
+  });
+  std::vector<std::string> numbered;
+  for (std::int16_t n = 1; n <= 7; ++n) numbered.push_back(port->DevicePath(n));
+  EXPECT_EQ(numbered, (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10",
+                                                pty_.slave_path, "/dev/ttyUSB0", ""}));
+}
+
 TEST_F(QtSerialTest, SettingsReachTheLineAndMalformedOnesAreRefused) {
   // A pseudo-terminal forces 8 data bits without parity, so only the speed
   // and the stop bits show on it.
