@@ -21,7 +21,8 @@ constexpr int kLastPort = 20;
 std::map<int, std::string> MapPorts(const std::map<int, std::string>& links,
                                     const std::vector<std::string>& devices);
 
-// Why an open failed, as far as the system said.
+// Why an open failed: from the error's code and the device's access rights,
+// never from the (translated) message.
 enum class OpenCause { NotFound, PermissionDenied, Busy, Other };
 
 // The error to throw for a failed open of port `port` on `device`. `group` is

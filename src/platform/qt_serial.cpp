@@ -7,7 +7,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <cctype>
 #include <map>
 #include <optional>
 
@@ -44,22 +43,12 @@ bool Apply(QSerialPort& port, const serial::LineSettings& s) {
          port.setDataBits(static_cast<QSerialPort::DataBits>(s.data_bits)) && port.setStopBits(stop);
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-OpenCause ClassifyOpenError(QSerialPort::SerialPortError error, const std::string& message) {
-  const std::string m = Lower(message);
+// Qt's error code only: its message is in the user's language.
+OpenCause ClassifyOpenError(QSerialPort::SerialPortError error, const std::string& device) {
   switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-      return OpenCause::NotFound;
-    case QSerialPort::PermissionError:
-      return serial::PermissionCause(m);
-    case QSerialPort::OpenError:
-      return m.find("already open") != std::string::npos ? OpenCause::Busy : OpenCause::Other;
-    default:
-      return OpenCause::Other;
+    case QSerialPort::DeviceNotFoundError: return OpenCause::NotFound;
+    case QSerialPort::PermissionError: return serial::PermissionCause(device);
+    default: return OpenCause::Other;
   }
 }
 
@@ -214,7 +203,7 @@ class QtSerialPort final : public SerialPort {
       const QSerialPort::SerialPortError error = port_.error();
       const std::string detail = port_.errorString().toStdString();
       if (port_.isOpen()) port_.close();
-      const OpenCause cause = ClassifyOpenError(error, detail);
+      const OpenCause cause = ClassifyOpenError(error, device);
       throw serial::OpenFailure(port_number_, device, cause,
                                 cause == OpenCause::PermissionDenied ? serial::OwningGroup(device) : "", detail);
     }

@@ -6,14 +6,17 @@
 #include <QString>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace zl::serial {
 
@@ -71,14 +74,10 @@ std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const Dev
   return MapPorts(ReadLinks(link_dir), devices);
 }
 
-OpenCause PermissionCause(const std::string& message) {
-  // Qt reports a lock file held by someone else, and EBUSY from the
-  // exclusive-use ioctl, as permission errors too.
-  for (const char* busy : {"locking", "busy", "already open"})
-    if (message.find(busy) != std::string::npos) return OpenCause::Busy;
-  for (const char* denied : {"permission denied", "not permitted"})
-    if (message.find(denied) != std::string::npos) return OpenCause::PermissionDenied;
-  return OpenCause::Other;
+OpenCause PermissionCause(const std::string& device) {
+  // Asked with the effective ids, as open() is.
+  if (::faccessat(AT_FDCWD, device.c_str(), R_OK | W_OK, AT_EACCESS) == 0) return OpenCause::Busy;
+  return errno == EACCES || errno == EPERM ? OpenCause::PermissionDenied : OpenCause::Other;
 }
 
 std::string OwningGroup(const std::string& device) {
