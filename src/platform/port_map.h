@@ -15,13 +15,14 @@ constexpr int kFirstPort = 1;
 constexpr int kLastPort = 20;
 
 // `links`: port number -> device path of each COMn entry; `devices`: the
-// serial devices the system lists, in any order. Links keep their numbers;
-// the free numbers go in ascending order to the devices no link names,
-// sorted by path (digit runs compared as numbers, so ttyS2 before ttyS10).
+// serial devices the system lists, in the order they are to be numbered
+// (the caller sorts them). Links keep their numbers; the free numbers go in
+// ascending order to the devices no link names, each device once.
 std::map<int, std::string> MapPorts(const std::map<int, std::string>& links,
-                                    std::vector<std::string> devices);
+                                    const std::vector<std::string>& devices);
 
-// Why an open failed, as far as the system said.
+// Why an open failed: from the error's code and the device's access rights,
+// never from the (translated) message.
 enum class OpenCause { NotFound, PermissionDenied, Busy, Other };
 
 // The error to throw for a failed open of port `port` on `device`. `group` is

@@ -7,14 +7,12 @@
 #include <QString>
 #include <QTimer>
 
-#include <algorithm>
-#include <cctype>
 #include <map>
 #include <optional>
-#include <vector>
 
 #include "port_map.h"
 #include "serial_os.h"
+#include "serial_settings.h"
 
 namespace zl {
 
@@ -23,80 +21,34 @@ namespace {
 using Kind = SerialError::Kind;
 using serial::OpenCause;
 
-struct LineSettings {
-  qint32 baud = 9600;
+bool Apply(QSerialPort& port, const serial::LineSettings& s) {
+  using P = serial::LineSettings::Parity;
+  using S = serial::LineSettings::StopBits;
   QSerialPort::Parity parity = QSerialPort::NoParity;
-  QSerialPort::DataBits data_bits = QSerialPort::Data8;
-  QSerialPort::StopBits stop_bits = QSerialPort::OneStop;
-};
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string Trimmed(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
-// "19200,N,8,1": baud, parity letter, data bits, stop bits.
-LineSettings ParseSettings(const std::string& text) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const auto comma = text.find(',', start);
-    parts.push_back(Trimmed(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
+  switch (s.parity) {
+    case P::None: parity = QSerialPort::NoParity; break;
+    case P::Even: parity = QSerialPort::EvenParity; break;
+    case P::Odd: parity = QSerialPort::OddParity; break;
+    case P::Mark: parity = QSerialPort::MarkParity; break;
+    case P::Space: parity = QSerialPort::SpaceParity; break;
   }
-  const auto bad = [&text](const std::string& why) {
-    return SerialError(Kind::Other, "invalid serial settings \"" + text + "\": " + why);
-  };
-  if (parts.size() != 4) throw bad("expected baud,parity,data bits,stop bits");
-
-  LineSettings s;
-  const std::string& baud = parts[0];
-  if (baud.empty() || baud.size() > 9 || baud.find_first_not_of("0123456789") != std::string::npos ||
-      std::stol(baud) <= 0)
-    throw bad("the baud rate must be a positive number");
-  s.baud = static_cast<qint32>(std::stol(baud));
-
-  if (parts[1].size() != 1) throw bad("the parity must be one of N, E, O, M, S");
-  switch (std::toupper(static_cast<unsigned char>(parts[1][0]))) {
-    case 'N': s.parity = QSerialPort::NoParity; break;
-    case 'E': s.parity = QSerialPort::EvenParity; break;
-    case 'O': s.parity = QSerialPort::OddParity; break;
-    case 'M': s.parity = QSerialPort::MarkParity; break;
-    case 'S': s.parity = QSerialPort::SpaceParity; break;
-    default: throw bad("the parity must be one of N, E, O, M, S");
+  QSerialPort::StopBits stop = QSerialPort::OneStop;
+  switch (s.stop_bits) {
+    case S::One: stop = QSerialPort::OneStop; break;
+    case S::OneAndHalf: stop = QSerialPort::OneAndHalfStop; break;
+    case S::Two: stop = QSerialPort::TwoStop; break;
   }
-
-  if (parts[2] == "5") s.data_bits = QSerialPort::Data5;
-  else if (parts[2] == "6") s.data_bits = QSerialPort::Data6;
-  else if (parts[2] == "7") s.data_bits = QSerialPort::Data7;
-  else if (parts[2] == "8") s.data_bits = QSerialPort::Data8;
-  else throw bad("the data bits must be 5 to 8");
-
-  if (parts[3] == "1") s.stop_bits = QSerialPort::OneStop;
-  else if (parts[3] == "1.5") s.stop_bits = QSerialPort::OneAndHalfStop;
-  else if (parts[3] == "2") s.stop_bits = QSerialPort::TwoStop;
-  else throw bad("the stop bits must be 1, 1.5 or 2");
-  return s;
+  // Qt's data bits are the counts themselves (Data8 is 8).
+  return port.setBaudRate(s.baud) && port.setParity(parity) &&
+         port.setDataBits(static_cast<QSerialPort::DataBits>(s.data_bits)) && port.setStopBits(stop);
 }
 
-OpenCause ClassifyOpenError(QSerialPort::SerialPortError error, const std::string& message) {
-  const std::string m = Lower(message);
+// Qt's error code only: its message is in the user's language.
+OpenCause ClassifyOpenError(QSerialPort::SerialPortError error, const std::string& device) {
   switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-      return OpenCause::NotFound;
-    case QSerialPort::PermissionError:
-      return serial::PermissionCause(m);
-    case QSerialPort::OpenError:
-      return m.find("already open") != std::string::npos ? OpenCause::Busy : OpenCause::Other;
-    default:
-      return OpenCause::Other;
+    case QSerialPort::DeviceNotFoundError: return OpenCause::NotFound;
+    case QSerialPort::PermissionError: return serial::PermissionCause(device);
+    default: return OpenCause::Other;
   }
 }
 
@@ -129,8 +81,8 @@ class QtSerialPort final : public SerialPort {
   std::int16_t CommPort() const override { return port_number_; }
 
   void SetSettings(const std::string& text) override {
-    const LineSettings parsed = ParseSettings(text);
-    const LineSettings old = settings_;
+    const serial::LineSettings parsed = serial::ParseLineSettings(text);
+    const serial::LineSettings old = settings_;
     settings_ = parsed;
     if (!ApplySettings()) {
       const std::string why = port_.errorString().toStdString();
@@ -141,13 +93,14 @@ class QtSerialPort final : public SerialPort {
     }
   }
 
-  // The classic buffers are the system's here; the sizes are kept only.
-  void SetInBufferSize(std::int16_t size) override { in_buffer_size_ = size; }
-  void SetOutBufferSize(std::int16_t size) override { out_buffer_size_ = size; }
+  // The buffers are Qt's and the system's and grow as needed; input is the
+  // same bytes in text and binary mode; OnSent reports every step of a send.
+  void SetInBufferSize(std::int16_t /*size*/) override {}
+  void SetOutBufferSize(std::int16_t /*size*/) override {}
+  void SetInputMode(std::int32_t /*mode*/) override {}
+  void SetSThreshold(std::int16_t /*threshold*/) override {}
   void SetInputLen(std::int16_t len) override { input_len_ = len; }
-  void SetInputMode(std::int32_t mode) override { input_mode_ = mode; }
   void SetRThreshold(std::int16_t threshold) override { r_threshold_ = threshold; }
-  void SetSThreshold(std::int16_t threshold) override { s_threshold_ = threshold; }
   void SetOutBufferCount(std::int16_t count) override {
     if (count == 0 && port_.isOpen()) port_.clear(QSerialPort::Output);
   }
@@ -234,10 +187,7 @@ class QtSerialPort final : public SerialPort {
   }
 
   // While closed Qt only stores these and applies them on open.
-  bool ApplySettings() {
-    return port_.setBaudRate(settings_.baud) && port_.setParity(settings_.parity) &&
-           port_.setDataBits(settings_.data_bits) && port_.setStopBits(settings_.stop_bits);
-  }
+  bool ApplySettings() { return Apply(port_, settings_); }
 
   void Open() {
     if (failure_) Shut();
@@ -253,7 +203,7 @@ class QtSerialPort final : public SerialPort {
       const QSerialPort::SerialPortError error = port_.error();
       const std::string detail = port_.errorString().toStdString();
       if (port_.isOpen()) port_.close();
-      const OpenCause cause = ClassifyOpenError(error, detail);
+      const OpenCause cause = ClassifyOpenError(error, device);
       throw serial::OpenFailure(port_number_, device, cause,
                                 cause == OpenCause::PermissionDenied ? serial::OwningGroup(device) : "", detail);
     }
@@ -360,14 +310,10 @@ class QtSerialPort final : public SerialPort {
   QSerialPort port_;
   QTimer watch_;
   std::int16_t port_number_ = 1;
-  LineSettings settings_;
+  serial::LineSettings settings_;
   std::string open_device_;
-  std::int16_t in_buffer_size_ = 1024;
-  std::int16_t out_buffer_size_ = 512;
   std::int16_t input_len_ = 0;
-  std::int32_t input_mode_ = 0;
   std::int16_t r_threshold_ = 0;
-  std::int16_t s_threshold_ = 0;
   std::int16_t comm_event_ = 0;
   int holds_ = 0;
   mutable std::optional<std::map<int, std::string>> held_map_;

@@ -16,9 +16,10 @@ namespace zl::serial {
 // Port number -> device of every port that can be opened now.
 std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices);
 
-// What a failed open that Qt reports as a permission error means, from
-// Qt's message in lower case.
-OpenCause PermissionCause(const std::string& message);
+// What a failed open of `device` that Qt reports as a permission error
+// means, from the device's access rights: Qt gives that code for a lock file
+// or an exclusive hold of another program too, in the user's language.
+OpenCause PermissionCause(const std::string& device);
 
 // The group that owns `device`; "" when unknown or not a notion here.
 std::string OwningGroup(const std::string& device);

@@ -1,16 +1,22 @@
 #include "serial_os.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QSerialPortInfo>
 #include <QString>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace zl::serial {
 
@@ -49,20 +55,29 @@ std::vector<std::string> SystemDevices() {
   return devices;
 }
 
+// Path order with digit runs compared by value: ttyS2 before ttyS10. The
+// numbering must not follow the user's language, and the C locale's
+// collator compares plain code points.
+void SortByPath(std::vector<std::string>& devices) {
+  QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
+  collator.setNumericMode(true);
+  std::stable_sort(devices.begin(), devices.end(), [&collator](const std::string& a, const std::string& b) {
+    return collator.compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
+  });
+}
+
 }  // namespace
 
 std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices) {
-  return MapPorts(ReadLinks(link_dir), list_devices ? list_devices() : SystemDevices());
+  std::vector<std::string> devices = list_devices ? list_devices() : SystemDevices();
+  SortByPath(devices);
+  return MapPorts(ReadLinks(link_dir), devices);
 }
 
-OpenCause PermissionCause(const std::string& message) {
-  // Qt reports a lock file held by someone else, and EBUSY from the
-  // exclusive-use ioctl, as permission errors too.
-  for (const char* busy : {"locking", "busy", "already open"})
-    if (message.find(busy) != std::string::npos) return OpenCause::Busy;
-  for (const char* denied : {"permission denied", "not permitted"})
-    if (message.find(denied) != std::string::npos) return OpenCause::PermissionDenied;
-  return OpenCause::Other;
+OpenCause PermissionCause(const std::string& device) {
+  // Asked with the effective ids, as open() is.
+  if (::faccessat(AT_FDCWD, device.c_str(), R_OK | W_OK, AT_EACCESS) == 0) return OpenCause::Busy;
+  return errno == EACCES || errno == EPERM ? OpenCause::PermissionDenied : OpenCause::Other;
 }
 
 std::string OwningGroup(const std::string& device) {

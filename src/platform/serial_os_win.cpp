@@ -9,9 +9,9 @@ std::map<int, std::string> CurrentPortMap(const std::string& /*link_dir*/, const
   return map;
 }
 
-// A COM port opens for one program at a time; the system refuses a second
-// with "access denied".
-OpenCause PermissionCause(const std::string& /*message*/) { return OpenCause::Busy; }
+// A COM port has no per-user rights to lack, and opens for one program at a
+// time: the system's "access denied" means another program holds it.
+OpenCause PermissionCause(const std::string& /*device*/) { return OpenCause::Busy; }
 
 std::string OwningGroup(const std::string& /*device*/) { return {}; }
 
