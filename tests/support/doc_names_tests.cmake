@@ -1,0 +1,28 @@
+# Fails when docs/behaviour.md names a test that CTest does not list, so the
+# document cannot keep pointing at a test that was renamed or removed.
+execute_process(COMMAND "${CTEST}" -N WORKING_DIRECTORY "${BUILD_DIR}" OUTPUT_VARIABLE listed RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "ctest -N failed")
+endif()
+file(READ "${DOC}" doc)
+# `Suite.Name`, `Prefix/Suite.Name/Param`; file names such as Data.mdb have a
+# lower-case extension and are not matched.
+string(REGEX MATCHALL "`[A-Za-z0-9_]+(/[A-Za-z0-9_]+)?\\.[A-Z][A-Za-z0-9_]*(/[A-Za-z0-9_]+)?`" cited "${doc}")
+list(LENGTH cited count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no test names found in ${DOC}")
+endif()
+set(missing "")
+foreach(name IN LISTS cited)
+  string(REPLACE "`" "" name "${name}")
+  string(REGEX MATCH ": ${name}( |\n)" found "${listed}")
+  if(NOT found)
+    list(APPEND missing "${name}")
+  endif()
+endforeach()
+if(missing)
+  list(REMOVE_DUPLICATES missing)
+  string(REPLACE ";" "\n  " missing "${missing}")
+  message(FATAL_ERROR "docs/behaviour.md names tests that do not exist:\n  ${missing}")
+endif()
+message(STATUS "${count} test names in docs/behaviour.md all exist")
