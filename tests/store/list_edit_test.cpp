@@ -179,22 +179,6 @@ TEST_F(ListEdit, UpAndDownExchangeNumbersWithTheNeighbour) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(ListEdit, NewEmptiesAllThreeListsAndResetsTheEditControls) {
-  ChoosePort(2);
-  const std::string caps = Rows("SELECT * FROM MaxPort ORDER BY Port");
-  ClickRow(1);
-  ChooseEffect(0);
-  form->MnuNew.PerformClick();
-  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM PORT1), (SELECT count(*) FROM PORT2),"
-                 " (SELECT count(*) FROM PORT3)"),
-            "0|0|0\n");
-  EXPECT_EQ(Rows("SELECT * FROM MaxPort ORDER BY Port"), caps);
-  EXPECT_EQ(State(2), " | ---");
-  EXPECT_FALSE(form->CmbFunc.Enabled());  // the controls reset as by ResetControls
-  EXPECT_EQ(form->PortNo, 2);
-  EXPECT_EQ(form->NextStt, 1);
-}
-
 // A trigger fails one statement in the middle of a change.
 struct Failure {
   const char* name;
