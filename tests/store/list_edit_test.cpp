@@ -125,15 +125,6 @@ TEST_F(ListEdit, AddRefusesWhatCannotBeStoredOrSentAndStoresNothing) {
   EXPECT_EQ(Rows("SELECT * FROM PORT3 WHERE STT=5"), "5|2|02 Border two|5|1|300|20\n");
 }
 
-TEST_F(ListEdit, EditButtonsFollowTheClickedRowsNumber) {
-  Run({{2, 0, kNone, nullptr, "*1:a,2:b,3:c,4:d,5:e | D-N"},
-       {2, 4, kNone, nullptr, "1:a,2:b,3:c,4:d,*5:e | DU-"},
-       {2, 2, kNone, nullptr, "1:a,2:b,*3:c,4:d,5:e | DUN"},
-       {2, kNone, 0, nullptr, "*1:a,2:b,3:c,4:d,5:e | DUN"},  // the keyboard moves only the row
-       {3, 2, kNone, nullptr, "1:x,2:y,*4:z | DU-"},          // a gap does not matter
-       {1, -1, kNone, nullptr, " | ---"}});
-}
-
 TEST_F(ListEdit, BeforeAnyPortAGridClickChangesNothingAndNewKeepsThePlaceholder) {
   Load();
   const int rows = form->DataGrid.Rows();
