@@ -64,20 +64,6 @@ TEST_F(Startup, InstalledItKeepsDataAndPortLinksInTheOperatorsDirectory) {
   EXPECT_EQ(form->DataGrid.Rows(), 4);  // PORT_TEMP of the seed, as shipped plus one
 }
 
-TEST_F(Startup, AnAccessFileInTheOperatorsDirectoryIsConvertedThere) {
-  const std::string bin = dir + "/bin", user = dir + "/user";
-  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(bin)) && QDir().mkpath(QString::fromStdString(user)));
-  ASSERT_TRUE(QFile::copy(ZL_FIXTURES_DIR "/jet4/Data-vendor.mdb", QString::fromStdString(user + "/Data.mdb")));
-  toolkit.app_path = bin;
-  toolkit.unwritable = {bin + "/"};
-  toolkit.user_data_path = user;
-  toolkit.seed_path = db_path;
-  Load();
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find("converted"), std::string::npos) << messages.shown[0];
-  EXPECT_TRUE(QFile::exists(QString::fromStdString(user + "/Data.access.mdb")));
-}
-
 // A file from before the lists were indexed.
 class UnindexedFile : public FormTest {
   std::string ExtraSql() const override {
