@@ -5,26 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
+
+#include "support/files.h"
 
 namespace zl {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Write(const fs::path& p, const std::string& bytes) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << bytes;
-}
+using test::Read;
+using test::Write;
 
 class DataPlaceTest : public ::testing::Test {
  protected:

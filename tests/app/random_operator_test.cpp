@@ -6,15 +6,17 @@
 //   ZL_RANDOM_SEED     seed of the first walk; walk i uses seed + i
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -171,7 +173,7 @@ class Model {
   // stored order.
   std::vector<int> Sorted(int t) const {
     std::vector<int> idx(tables[t].size());
-    for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<int>(i);
+    std::iota(idx.begin(), idx.end(), 0);
     std::stable_sort(idx.begin(), idx.end(),
                      [&](int x, int y) { return tables[t][x].stt < tables[t][y].stt; });
     return idx;
@@ -628,12 +630,9 @@ class Product {
     form_ = std::make_unique<FrmForm>(Services{*db_, serial_, messages_, toolkit_});
     form_->Form_Load();
     serial_.openable.erase(4);
-    FrmForm& f = *form_;
-    Control* all[kCtlCount] = {&f.CmbCOM,  &f.CmdConnect, &f.CmbPORT,  &f.TxtMaxport, &f.CmdMaxport,
-                               &f.CmbFunc, &f.TxtLoop,    &f.TxtDelay, &f.TxtA,       &f.TxtB,
-                               &f.CmdDOWN, &f.CmdUP,      &f.CmdSEND,  &f.CmdAdd,     &f.CmdDEL,
-                               &f.CmdTest, &f.DataGrid};
-    std::copy(all, all + kCtlCount, ctl_);
+    for (int c = 0; c < kCtlCount; ++c)
+      for (Control* x : form_->window.controls)
+        if (x->Name() == kCtlName[c]) ctl_[c] = x;
     writes_seen_ = serial_.writes.size();
     messages_seen_ = messages_.shown.size();
   }
@@ -697,16 +696,9 @@ class Product {
   }
 
   static std::string Hex(const std::vector<std::string>& frames) {
-    std::string out = "[";
-    for (const std::string& f : frames) {
-      out += out.size() > 1 ? " | " : "";
-      for (std::size_t i = 0; i < f.size(); ++i) {
-        char b[4];
-        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", static_cast<unsigned char>(f[i]));
-        out += b;
-      }
-    }
-    return out + "]";
+    QStringList out;
+    for (const std::string& f : frames) out << QByteArray::fromStdString(f).toHex(' ').toUpper();
+    return "[" + out.join(" | ").toStdString() + "]";
   }
 
   // Every port table in stored order and every MaxPort row, read with a

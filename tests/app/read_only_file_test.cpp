@@ -3,10 +3,8 @@
 // is refused with that reason, the file left byte for byte.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "support/catalogue_sql.h"
+#include "support/files.h"
 #include "support/form_fixture.h"
 #include "support/unwritable.h"
 
@@ -26,14 +24,10 @@ class ReadOnlyFile : public FormTest, public ::testing::WithParamInterface<Where
   std::string ExtraSql() const override {
     return std::string(kCatalogueSql) + "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30);\n";
   }
-  std::string Bytes() const {
-    std::ifstream in(db_path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
 };
 
 TEST_P(ReadOnlyFile, ShowsAndSendsButRefusesEveryChangeWithTheReason) {
-  const std::string before = Bytes();
+  const std::string before = Read(db_path);
   Unwritable lock(GetParam().folder ? dir : db_path);
   if (!lock.Ok()) GTEST_SKIP() << "cannot make " << (GetParam().folder ? dir : db_path) << " unwritable here";
 
@@ -63,7 +57,7 @@ TEST_P(ReadOnlyFile, ShowsAndSendsButRefusesEveryChangeWithTheReason) {
   // Program sends nothing it cannot store.
   EXPECT_EQ(serial.writes.size(), frames + 1);
   EXPECT_EQ(GridStts(), "1,2");
-  EXPECT_EQ(Bytes(), before);
+  EXPECT_EQ(Read(db_path), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ReadOnlyFile,

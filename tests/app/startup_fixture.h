@@ -25,9 +25,8 @@ class StartupFailure : public ::testing::Test {
     qputenv("QT_QPA_PLATFORM", "offscreen");  // the program inherits it
   }
 
-  void WriteDb(const QByteArray& bytes) { WriteDbAt(db_, bytes); }
-  void WriteDbAt(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
+  void WriteDb(const QByteArray& bytes) {
+    QFile f(db_);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
   }

@@ -23,19 +23,6 @@ class NumericFields : public FormTest {
   }
 };
 
-TEST_F(NumericFields, TakeDigitsAndBackspaceOnly) {
-  FrmForm& f = *form;
-  for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA, &f.TxtB, &f.TxtMaxport}) {
-    t->SetText("12");
-    t->SetSelStart(2);
-    for (char c : std::string("a- .\r")) t->TypeChar(c);
-    EXPECT_EQ(t->Text(), "12") << t->Name();
-    t->TypeChar(8);
-    t->TypeChar('7');
-    EXPECT_EQ(t->Text(), "17") << t->Name();
-  }
-}
-
 TEST_F(NumericFields, LeftFieldsAreBoundedLoopTimeStartByOneEndByTheCapacity) {
   FrmForm& f = *form;
   for (TextField* t : {&f.TxtLoop, &f.TxtDelay, &f.TxtA})

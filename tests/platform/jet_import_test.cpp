@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/cp1252.h"
+#include "support/files.h"
 #include "support/form_fixture.h"
 
 namespace zl::test {
@@ -178,18 +179,22 @@ TEST(JetFieldValue, NumbersMustBeWholeAndFitTheirField) {
   EXPECT_EQ(JetFieldValue(FieldKind::Any, true, "7", "w"), Value(7));
 }
 
-// The program starts on the converted file, says so once, and sends what
-// the vendor's rows hold.
+// Installed where the operator cannot write, the program converts the file
+// in the operator's directory, says so once, and sends what the vendor's
+// rows hold.
 using JetStartup = FormTest;
 
 TEST_F(JetStartup, AfterConversionTheProgramStartsAndUploadsTheVendorRows) {
-  QFile file(QString::fromStdString(db_path));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  ASSERT_GT(file.write(Fixture("Data-vendor.mdb")), 0);
-  file.close();
+  const std::string bin = dir + "/bin", user = dir + "/user";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(bin)));
+  Write(user + "/Data.mdb", Fixture("Data-vendor.mdb").toStdString());
+  toolkit.app_path = bin;
+  toolkit.unwritable = {bin + "/"};
+  toolkit.user_data_path = user;
+  toolkit.seed_path = db_path;
   ChoosePort(2);  // loads, connects and picks port 2
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find("Data.access.mdb"), std::string::npos) << messages.shown[0];
+  EXPECT_NE(messages.shown[0].find(user + "/Data.access.mdb"), std::string::npos) << messages.shown[0];
   ASSERT_EQ(form->CmbFunc.ListCount(), 12);
   EXPECT_EQ(form->CmbFunc.List(8), Utf8ToCp1252("09 Möa rôi"));
   form->CmdSEND.PerformClick();

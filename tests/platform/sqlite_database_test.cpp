@@ -232,38 +232,6 @@ TEST_F(SqliteRs, AddNewAppendsAsLastAndCurrentRowAsTheTableStoresIt) {
   EXPECT_EQ(Rs("SELECT NameFunc FROM PORT_TEMP WHERE STT=5")->Field(0), Value(codes));
 }
 
-TEST_F(SqliteRs, RequeryShowsChangesMadeElsewhere) {
-  auto rs = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
-  const int n = rs->RecordCount();
-  rs->SetPosition(n - 1);
-  db_->Execute("INSERT INTO PORT_TEMP (STT) VALUES (0)");
-  EXPECT_EQ(rs->RecordCount(), n);  // a snapshot
-  int changed = 0;
-  rs->Changed = [&] { ++changed; };
-  rs->Requery();
-  EXPECT_EQ(changed, 1);
-  EXPECT_EQ(rs->RecordCount(), n + 1);
-  EXPECT_EQ(rs->Position(), 0);
-  EXPECT_EQ(rs->Field(0), Value(0));
-}
-
-TEST_F(SqliteRs, RollbackUndoesAndCommitKeeps) {
-  db_->BeginTrans();
-  db_->Execute("INSERT INTO PORT1 (STT) VALUES (1)");
-  auto rs = Rs("SELECT * FROM PORT2 ORDER BY STT");
-  rs->AddNew();
-  rs->SetField(0, 1);
-  rs->Update();
-  db_->RollbackTrans();
-  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM PORT1), (SELECT count(*) FROM PORT2)"), "0|0\n");
-
-  db_->BeginTrans();
-  db_->Execute("INSERT INTO PORT3 (STT) VALUES (9)");
-  db_->CommitTrans();
-  EXPECT_EQ(Rows("SELECT STT FROM PORT3"), "9\n");
-  EXPECT_NE(ErrorNumber([&] { db_->CommitTrans(); }), 0);
-}
-
 TEST_F(SqliteRs, ClosedRecordsetsAndDatabasesRefuseWithoutTouchingTheFile) {
   auto rs = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
   auto other = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");

@@ -4,37 +4,23 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "support/files.h"
+
 namespace zl {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Copies;
+using test::Read;
+using test::Write;
 
 constexpr std::time_t kDay = 24 * 60 * 60;
-
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-
-// The copies in `dir`, by name.
-std::vector<std::string> Copies(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir))
-    if (e.path().filename().string().rfind("Data-", 0) == 0) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 class BackupFolder : public ::testing::Test {
  protected:

@@ -7,11 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 #include "support/catalogue_sql.h"
+#include "support/files.h"
 #include "support/form_fixture.h"
 #include "support/unwritable.h"
 
@@ -21,22 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::time_t kDay = 24 * 60 * 60;
-
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-
-// The copies in `dir`, oldest first.
-std::vector<std::string> Copies(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir))
-    if (e.path().filename().string().rfind("Data-", 0) == 0) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 class WindowBackups : public FormTest {
  protected:

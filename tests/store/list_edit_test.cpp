@@ -125,15 +125,6 @@ TEST_F(ListEdit, AddRefusesWhatCannotBeStoredOrSentAndStoresNothing) {
   EXPECT_EQ(Rows("SELECT * FROM PORT3 WHERE STT=5"), "5|2|02 Border two|5|1|300|20\n");
 }
 
-TEST_F(ListEdit, EditButtonsFollowTheClickedRowsNumber) {
-  Run({{2, 0, kNone, nullptr, "*1:a,2:b,3:c,4:d,5:e | D-N"},
-       {2, 4, kNone, nullptr, "1:a,2:b,3:c,4:d,*5:e | DU-"},
-       {2, 2, kNone, nullptr, "1:a,2:b,*3:c,4:d,5:e | DUN"},
-       {2, kNone, 0, nullptr, "*1:a,2:b,3:c,4:d,5:e | DUN"},  // the keyboard moves only the row
-       {3, 2, kNone, nullptr, "1:x,2:y,*4:z | DU-"},          // a gap does not matter
-       {1, -1, kNone, nullptr, " | ---"}});
-}
-
 TEST_F(ListEdit, BeforeAnyPortAGridClickChangesNothingAndNewKeepsThePlaceholder) {
   Load();
   const int rows = form->DataGrid.Rows();
@@ -177,22 +168,6 @@ TEST_F(ListEdit, UpAndDownExchangeNumbersWithTheNeighbour) {
        {3, 1, kNone, &FrmForm::CmdDOWN, "1:x,3:y,*4:z | DU-"},
        {3, 1, kNone, &FrmForm::CmdUP, "1:x,*2:y,4:z | DUN"}});
   EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(ListEdit, NewEmptiesAllThreeListsAndResetsTheEditControls) {
-  ChoosePort(2);
-  const std::string caps = Rows("SELECT * FROM MaxPort ORDER BY Port");
-  ClickRow(1);
-  ChooseEffect(0);
-  form->MnuNew.PerformClick();
-  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM PORT1), (SELECT count(*) FROM PORT2),"
-                 " (SELECT count(*) FROM PORT3)"),
-            "0|0|0\n");
-  EXPECT_EQ(Rows("SELECT * FROM MaxPort ORDER BY Port"), caps);
-  EXPECT_EQ(State(2), " | ---");
-  EXPECT_FALSE(form->CmbFunc.Enabled());  // the controls reset as by ResetControls
-  EXPECT_EQ(form->PortNo, 2);
-  EXPECT_EQ(form->NextStt, 1);
 }
 
 // A trigger fails one statement in the middle of a change.
