@@ -7,13 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QTemporaryDir>
 #include <cstring>
 #include <utility>
 #include <vector>
 
-#include "platform/cp1252.h"
-#include "support/files.h"
-#include "support/form_fixture.h"
+#include "platform/sqlite_database.h"
+#include "support/testdb.h"
 
 namespace zl::test {
 namespace {
@@ -177,31 +177,6 @@ TEST(JetFieldValue, NumbersMustBeWholeAndFitTheirField) {
   EXPECT_EQ(JetFieldValue(FieldKind::Text, true, "  12  ", "w"), Value("  12  "));
   EXPECT_EQ(JetFieldValue(FieldKind::Any, false, "07", "w"), Value("07"));
   EXPECT_EQ(JetFieldValue(FieldKind::Any, true, "7", "w"), Value(7));
-}
-
-// Installed where the operator cannot write, the program converts the file
-// in the operator's directory, says so once, and sends what the vendor's
-// rows hold.
-using JetStartup = FormTest;
-
-TEST_F(JetStartup, AfterConversionTheProgramStartsAndUploadsTheVendorRows) {
-  const std::string bin = dir + "/bin", user = dir + "/user";
-  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(bin)));
-  Write(user + "/Data.mdb", Fixture("Data-vendor.mdb").toStdString());
-  toolkit.app_path = bin;
-  toolkit.unwritable = {bin + "/"};
-  toolkit.user_data_path = user;
-  toolkit.seed_path = db_path;
-  ChoosePort(2);  // loads, connects and picks port 2
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find(user + "/Data.access.mdb"), std::string::npos) << messages.shown[0];
-  ASSERT_EQ(form->CmbFunc.ListCount(), 12);
-  EXPECT_EQ(form->CmbFunc.List(8), Utf8ToCp1252("09 Möa rôi"));
-  form->CmdSEND.PerformClick();
-  // Capacity 30, then code, loop, time, start, end of PORT2's rows 1, 2, 4.
-  EXPECT_EQ(serial.writes.back(), std::string("\xFE\xFD\xFB\x1E", 4) + "\x01\x01\x05\x01\x1E" +
-                                      "\x09\x01\x07\x02\x1E" + "\x0A\x09\x01\x01\x0F" + "\xFF");
-  EXPECT_EQ(messages.shown.size(), 1u) << messages.shown.back();
 }
 
 }  // namespace
