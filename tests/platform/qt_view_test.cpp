@@ -275,8 +275,9 @@ TEST_F(QtViewTest, ClickingAButtonLeavesTheFieldFirst) {
   log.clear();
   QTest::mouseClick(view->Find("Cmd"), Qt::LeftButton);
   EXPECT_EQ(log, (Log{"Txt1.LostFocus", "Cmd.GotFocus", "Cmd.Click"}));
-  // A disabled button does nothing.
+  // A disabled button shows so and does nothing.
   cmd.SetEnabled(false);
+  EXPECT_FALSE(view->Find("Cmd")->isEnabled());
   log.clear();
   QTest::mouseClick(view->Find("Cmd"), Qt::LeftButton);
   EXPECT_EQ(log, Log{});
