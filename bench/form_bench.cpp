@@ -68,7 +68,8 @@ std::vector<CatalogueEntry> ReadCatalogue(Sqlite& db) {
   Stmt s = db.Prepare("SELECT FuncText FROM ShowFunc");
   while (s.Step()) {
     const std::string text = s.Text(0);
-    out.push_back({std::atoll(text.substr(0, 2).c_str()), text});
+    // The shipped catalogue's texts start with their two-digit code.
+    out.push_back({std::atoll(text.substr(0, 2).c_str()), text});  // NOLINT(cert-err34-c)
   }
   if (out.empty()) throw bench::SqlError("ShowFunc is empty");
   return out;
@@ -292,6 +293,7 @@ struct FloorRig : RigBase {
   // Swaps the row at `pos` with its neighbour `step` away.
   void Move(int pos, int step) {
     const Row moved = rows[static_cast<std::size_t>(pos)];
+    // NOLINTNEXTLINE(bugprone-misplaced-widening-cast): step is -1 or 1, the sum an index in the list
     const Row neighbour = rows[static_cast<std::size_t>(pos + step)];
     const std::int64_t t = moved.stt + step;
     begin.Run();
@@ -611,7 +613,8 @@ void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// A benchmark that cannot set up ends the run with its exception.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
   // The view draws without a display, the same on every machine.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(QuietOffscreen);

@@ -43,7 +43,8 @@ void FrmForm::FindPorts() {
 void FrmForm::CmbCOM_Click() {
   const std::string t = Trim(CmbCOM.Text());
   const std::string digits = t.size() > 3 ? t.substr(3) : std::string();
-  ComNo = static_cast<std::int16_t>(std::atoi(digits.c_str()));
+  // The items are the program's own "COM n" and the combo takes no typing.
+  ComNo = static_cast<std::int16_t>(std::atoi(digits.c_str()));  // NOLINT(cert-err34-c)
   ApplyLineSettings();
   CmdConnect.SetEnabled(true);
 }

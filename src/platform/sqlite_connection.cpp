@@ -115,7 +115,8 @@ std::shared_ptr<Connection> Connection::OpenWith(const std::string& path, int fl
   if (rc != SQLITE_OK) {
     const DbError e = ErrorOf(db, rc);
     sqlite3_close(db);
-    throw e;
+    // Named: the message must be read before the handle is closed.
+    throw e;  // NOLINT(misc-throw-by-value-catch-by-reference)
   }
   sqlite3_extended_result_codes(db, 1);
   std::shared_ptr<Connection> conn(new Connection(db));

@@ -175,7 +175,7 @@ std::string ConvertJetDatabase(const std::string& path) {
   const std::vector<TableRows> tables = ReadJetTables(path);
 
   const fs::path target(path);
-  const std::string kept = (fs::absolute(target).parent_path() / "Data.access.mdb").string();
+  std::string kept = (fs::absolute(target).parent_path() / "Data.access.mdb").string();
   std::error_code ec;
   if (fs::exists(kept, ec))
     throw DbError(provider_error::kFileExists, kept + " already exists; move it away so that " + path +

@@ -28,7 +28,7 @@ void RemoveTemp(const std::string& tmp) {
 }
 
 std::string WriteTempDatabase(const std::string& target, const std::function<void(Connection&)>& fill) {
-  const std::string tmp = TempNameFor(target);
+  std::string tmp = TempNameFor(target);
   try {
     const auto conn = Connection::Create(tmp);
     // The journal only matters for a file that already counts; the commit

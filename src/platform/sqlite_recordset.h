@@ -58,10 +58,12 @@ class SqliteRecordset final : public Recordset {
 
   int Count() const { return static_cast<int>(snap_.rowids.size()); }
   int Width() const { return static_cast<int>(snap_.names.size()); }
-  Value& Cell(int row, int pos) { return snap_.cells[static_cast<std::size_t>(row * Width() + pos)]; }
-  const Value& Cell(int row, int pos) const {
-    return snap_.cells[static_cast<std::size_t>(row * Width() + pos)];
+  // Counted in size_t: rows times width may pass what an int holds.
+  std::size_t CellIndex(int row, int pos) const {
+    return static_cast<std::size_t>(row) * snap_.names.size() + static_cast<std::size_t>(pos);
   }
+  Value& Cell(int row, int pos) { return snap_.cells[CellIndex(row, pos)]; }
+  const Value& Cell(int row, int pos) const { return snap_.cells[CellIndex(row, pos)]; }
 
   Snapshot Run(sqlite3_stmt* stmt, bool with_rowid, std::size_t expected) const;
   void CheckOpen() const;

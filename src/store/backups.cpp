@@ -1,9 +1,10 @@
 #include "store/backups.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <exception>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <tuple>
 #include <vector>
@@ -24,16 +25,25 @@ struct Name {
 };
 
 std::optional<Name> Parse(const std::string& file) {
-  int y, mo, d, h, mi, s, seq = 1, used = 0;
-  if (std::sscanf(file.c_str(), "Data-%4d-%2d-%2d_%2d-%2d-%2d%n", &y, &mo, &d, &h, &mi, &s, &used) != 6 ||
-      used != 24)
-    return std::nullopt;
-  const std::string rest = file.substr(static_cast<std::size_t>(used));
+  // Digits only where the program writes them: a sign, a space or a number
+  // too large for an int makes it someone else's file, never pruned.
+  static constexpr std::string_view kShape = "Data-0000-00-00_00-00-00";
+  if (file.size() < kShape.size()) return std::nullopt;
+  for (std::size_t i = 0; i < kShape.size(); ++i) {
+    const bool ok = kShape[i] == '0' ? file[i] >= '0' && file[i] <= '9' : file[i] == kShape[i];
+    if (!ok) return std::nullopt;
+  }
+  const std::string_view rest = std::string_view(file).substr(kShape.size());
+  int seq = 1;
   if (rest != ".mdb") {
-    int tail = 0;
-    if (std::sscanf(rest.c_str(), ".%d.mdb%n", &seq, &tail) != 1 ||
-        static_cast<std::size_t>(tail) != rest.size() || seq < 2)
+    constexpr std::string_view kEnd = ".mdb";
+    if (rest.size() <= 1 + kEnd.size() || rest.front() != '.' || rest.substr(rest.size() - kEnd.size()) != kEnd)
       return std::nullopt;
+    const std::string_view digits = rest.substr(1, rest.size() - 1 - kEnd.size());
+    if (digits.front() < '0' || digits.front() > '9') return std::nullopt;
+    const char* last = digits.data() + digits.size();
+    const auto [end, ec] = std::from_chars(digits.data(), last, seq);
+    if (ec != std::errc() || end != last || seq < 2) return std::nullopt;
   }
   return Name{file.substr(5, 19), seq, file};
 }

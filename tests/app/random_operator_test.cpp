@@ -643,16 +643,17 @@ class Product {
     // the focus where it was.
     if (c && a.act != Act::Press) c->SetFocus();
     switch (a.act) {
-      case Act::Choose: static_cast<Combo*>(c)->Choose(a.arg); break;
+      // These always name a control.
+      case Act::Choose: static_cast<Combo*>(ctl_[a.ctl])->Choose(a.arg); break;
       case Act::Type:
-        if (IsCombo(a.ctl)) static_cast<Combo*>(c)->TypeChar(static_cast<std::int16_t>(a.arg));
-        if (IsField(a.ctl)) static_cast<TextField*>(c)->TypeChar(static_cast<std::int16_t>(a.arg));
+        if (IsCombo(a.ctl)) static_cast<Combo*>(ctl_[a.ctl])->TypeChar(static_cast<std::int16_t>(a.arg));
+        if (IsField(a.ctl)) static_cast<TextField*>(ctl_[a.ctl])->TypeChar(static_cast<std::int16_t>(a.arg));
         break;
       case Act::Focus: break;
       case Act::Click:
       case Act::Press:
         serial_.fail_writes = a.failing;
-        static_cast<Button*>(c)->PerformClick();
+        static_cast<Button*>(ctl_[a.ctl])->PerformClick();
         serial_.fail_writes = false;
         break;
       case Act::ClickRow: form_->DataGrid.ClickRow(a.arg); break;

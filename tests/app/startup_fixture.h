@@ -52,7 +52,7 @@ class StartupFailure : public ::testing::Test {
     const bool finished = p.waitForFinished(10000);
     if (!finished) p.kill();
     p.waitForFinished(2000);
-    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QString err = QString::fromUtf8(p.readAllStandardError());
     EXPECT_TRUE(finished) << "start-up hung";
     EXPECT_EQ(p.exitCode(), code) << err.toStdString();
     EXPECT_EQ(err.contains("Error "), code == 1) << err.toStdString();

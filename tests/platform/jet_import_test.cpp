@@ -24,7 +24,7 @@ QByteArray ReadAll(const QString& path) {
 }
 
 QByteArray Fixture(const char* name) {
-  const QByteArray bytes = ReadAll(QStringLiteral(ZL_FIXTURES_DIR "/jet4/") + QLatin1String(name));
+  QByteArray bytes = ReadAll(QStringLiteral(ZL_FIXTURES_DIR "/jet4/") + QLatin1String(name));
   EXPECT_FALSE(bytes.isEmpty()) << "missing fixture " << name;
   return bytes;
 }

@@ -60,15 +60,20 @@ TEST_F(BackupFolder, KeepsTheNewestTwentyAndNothingElseIsTouched) {
   Backups b(Dir().string());
   fs::create_directories(Dir());
   Write(Dir() / "notes.txt", "mine");
-  Write(Dir() / "Data-old.mdb", "mine too");
+  // Names that only look like the program's copies, older than every copy.
+  const std::vector<std::string> mine = {"Data-old.mdb", "Data-2026-11-01_12-00-+1.mdb",
+                                         "Data-2026-11-01_12-00- 1.mdb", "Data-2026-11-01_12-00-00.+3.mdb",
+                                         "Data-2026-11-01_12-00-00. 3.mdb", "Data-2026-11-01_12-00-00.99999999999.mdb"};
+  for (const auto& n : mine) Write(Dir() / n, "mine too");
   for (int i = 0; i < 25; ++i) ASSERT_FALSE(b.Take(now_ + i * 3600, Writing(std::to_string(i))));
   const auto names = Copies(Dir());
-  ASSERT_EQ(names.size(), 21u);  // twenty copies and "Data-old.mdb"
+  ASSERT_EQ(names.size(), 20u + mine.size());
   std::vector<std::string> kept;
   for (const auto& n : names)
-    if (n != "Data-old.mdb") kept.push_back(Read(Dir() / n));
+    if (std::find(mine.begin(), mine.end(), n) == mine.end()) kept.push_back(Read(Dir() / n));
   EXPECT_EQ(kept.front(), "5");
   EXPECT_EQ(kept.back(), "24");
+  for (const auto& n : mine) EXPECT_EQ(Read(Dir() / n), "mine too") << n;
   EXPECT_EQ(Read(Dir() / "notes.txt"), "mine");
 }
 

@@ -16,7 +16,7 @@ std::string MakeTestDb(const std::string& dir, const std::string& extra_sql) {
   std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   script += "\n";
   script += extra_sql;
-  const std::string path = dir + "/Data.mdb";
+  std::string path = dir + "/Data.mdb";
   CreateDatabaseFromScript(path, script);
   return path;
 }
