@@ -50,11 +50,9 @@ struct OpName {
   Op op;
   const char* name;
 };
-const OpName kOps[] = {{Op::ChoosePort, "choose_port"}, {Op::GridClick, "grid_click"},
-                       {Op::Add, "add"},                {Op::DelFirst, "del_first"},
-                       {Op::UpMiddle, "up_middle"},     {Op::DownMiddle, "down_middle"},
-                       {Op::FileNew, "file_new"},       {Op::Upload, "upload"},
-                       {Op::AddNewDay, "add_new_day"}};
+const OpName kOps[] = {{Op::ChoosePort, "choose_port"}, {Op::GridClick, "grid_click"}, {Op::Add, "add"},
+                       {Op::DelFirst, "del_first"},     {Op::UpMiddle, "up_middle"},   {Op::DownMiddle, "down_middle"},
+                       {Op::FileNew, "file_new"},       {Op::Upload, "upload"},        {Op::AddNewDay, "add_new_day"}};
 
 // --- Rows --------------------------------------------------------------------
 
@@ -111,10 +109,9 @@ class Restorer {
   std::string CheckList(int rows) {
     Stmt s = db_.Prepare("SELECT COUNT(*), COUNT(DISTINCT STT), MIN(STT), MAX(STT) FROM PORT1");
     s.Step();
-    if (s.Int(0) == rows && s.Int(1) == rows && (rows == 0 || (s.Int(2) == 1 && s.Int(3) == rows)))
-      return {};
-    return "PORT1 holds " + s.Text(0) + " rows, " + s.Text(1) + " numbers, from " + s.Text(2) + " to " +
-           s.Text(3) + "; expected 1.." + std::to_string(rows);
+    if (s.Int(0) == rows && s.Int(1) == rows && (rows == 0 || (s.Int(2) == 1 && s.Int(3) == rows))) return {};
+    return "PORT1 holds " + s.Text(0) + " rows, " + s.Text(1) + " numbers, from " + s.Text(2) + " to " + s.Text(3) +
+           "; expected 1.." + std::to_string(rows);
   }
 
  private:
@@ -340,8 +337,8 @@ struct FloorRig : RigBase {
   Files files;
   Restorer restorer;
   Sqlite db;
-  Stmt begin, commit, max_port, list, list_ids, max_stt, catalogue, above, below, insert, delete_row,
-      close_gap, set_stt, clear1, clear2, clear3, upload;
+  Stmt begin, commit, max_port, list, list_ids, max_stt, catalogue, above, below, insert, delete_row, close_gap,
+      set_stt, clear1, clear2, clear3, upload;
   std::vector<CatalogueEntry> cat;
   std::int64_t capacity = 0, next_stt = 0;
   std::vector<Row> rows;
@@ -565,11 +562,11 @@ void DescribeConnections() {
   const std::string window = "sqlite " + ask("SELECT sqlite_version()") + ", journal_mode " +
                              ask("PRAGMA journal_mode") + ", synchronous " + ask("PRAGMA synchronous");
   const std::string plain = "sqlite " + floor.Scalar("SELECT sqlite_version()") + ", journal_mode " +
-                            floor.Scalar("PRAGMA journal_mode") + ", synchronous " +
-                            floor.Scalar("PRAGMA synchronous");
+                            floor.Scalar("PRAGMA journal_mode") + ", synchronous " + floor.Scalar("PRAGMA synchronous");
   benchmark::AddCustomContext("window_connection", window);
   benchmark::AddCustomContext("floor_connection", plain);
-  if (window != plain) std::fprintf(stderr, "zl_bench: the connections differ: %s / %s\n", window.c_str(), plain.c_str());
+  if (window != plain)
+    std::fprintf(stderr, "zl_bench: the connections differ: %s / %s\n", window.c_str(), plain.c_str());
 }
 
 // Operations that put the list back after every iteration, at the cost of a
@@ -590,8 +587,7 @@ benchmark::internal::Benchmark* Sized(benchmark::internal::Benchmark* b, Op op, 
 void RegisterAll() {
   for (const OpName& op : kOps) {
     for (int n : kSizes) {
-      Sized(benchmark::RegisterBenchmark(("window/" + std::string(op.name)).c_str(), WindowOp, op.op, false),
-            op.op, n);
+      Sized(benchmark::RegisterBenchmark(("window/" + std::string(op.name)).c_str(), WindowOp, op.op, false), op.op, n);
       Sized(benchmark::RegisterBenchmark(("floor/" + std::string(op.name)).c_str(), FloorOp, op.op), op.op, n);
     }
   }

@@ -2,12 +2,12 @@
 // It decodes every frame it receives from the raw bytes, prints one line per
 // frame and answers with a short text, so tests can compare what the program
 // meant to send with what actually reached the wire.
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -55,7 +55,10 @@ class Decoder {
   void feed(unsigned char c) {
     switch (state_) {
       case Hunt:
-        if (c == 0xFE) state_ = SawFE; else junk_.push_back(c);
+        if (c == 0xFE)
+          state_ = SawFE;
+        else
+          junk_.push_back(c);
         return;
       case SawFE:
         if (c == 0xFD) {
@@ -64,21 +67,34 @@ class Decoder {
           state_ = Op;
         } else {
           junk_.push_back(0xFE);
-          if (c != 0xFE) { junk_.push_back(c); state_ = Hunt; }
+          if (c != 0xFE) {
+            junk_.push_back(c);
+            state_ = Hunt;
+          }
         }
         return;
-      default:
-        break;
+      default: break;
     }
     raw_.push_back(c);
     switch (state_) {
       case Op:
         frame_ = Frame{};
-        if (c == 0xF6) { frame_.kind = Frame::Connect; state_ = ConnectData; return; }
-        if (c >= 0xFA && c <= 0xFC) { frame_.kind = Frame::Upload; frame_.port = 0xFD - c; }
-        else if (c >= 0xF7 && c <= 0xF9) { frame_.kind = Frame::Test; frame_.port = 0xFA - c; }
-        else if (c >= 0xF3 && c <= 0xF5) { frame_.kind = Frame::Capacity; frame_.port = 0xF6 - c; }
-        else return fail();
+        if (c == 0xF6) {
+          frame_.kind = Frame::Connect;
+          state_ = ConnectData;
+          return;
+        }
+        if (c >= 0xFA && c <= 0xFC) {
+          frame_.kind = Frame::Upload;
+          frame_.port = 0xFD - c;
+        } else if (c >= 0xF7 && c <= 0xF9) {
+          frame_.kind = Frame::Test;
+          frame_.port = 0xFA - c;
+        } else if (c >= 0xF3 && c <= 0xF5) {
+          frame_.kind = Frame::Capacity;
+          frame_.port = 0xF6 - c;
+        } else
+          return fail();
         state_ = CapByte;
         return;
       case ConnectData:
@@ -103,8 +119,7 @@ class Decoder {
       case End:
         if (c != 0xFF) return fail();
         return finish();
-      default:
-        return;
+      default: return;
     }
   }
 
@@ -172,12 +187,13 @@ std::string describe(const Frame& f) {
     case Frame::Connect: return "CONNECT";
     case Frame::Upload: s = "UPLOAD"; break;
     case Frame::Test: s = "TEST"; break;
-    case Frame::Capacity:
-      return "CAPACITY port=" + std::to_string(f.port) + " value=" + std::to_string(f.cap);
+    case Frame::Capacity: return "CAPACITY port=" + std::to_string(f.port) + " value=" + std::to_string(f.cap);
   }
   s += " port=" + std::to_string(f.port) + " cap=" + std::to_string(f.cap);
-  if (f.kind == Frame::Upload) s += " n=" + std::to_string(f.records.size()) + " records=";
-  else s += " record=";
+  if (f.kind == Frame::Upload)
+    s += " n=" + std::to_string(f.records.size()) + " records=";
+  else
+    s += " record=";
   for (size_t i = 0; i < f.records.size(); ++i) {
     if (i) s += ';';
     s += hex(f.records[i], ",");
@@ -188,8 +204,8 @@ std::string describe(const Frame& f) {
 std::string describe(const PortState (&ports)[3]) {
   std::string s = "STATE";
   for (int i = 0; i < 3; ++i) {
-    s += " port" + std::to_string(i + 1) + "=cap:" +
-         (ports[i].cap < 0 ? std::string("-") : std::to_string(ports[i].cap)) +
+    s += " port" + std::to_string(i + 1) +
+         "=cap:" + (ports[i].cap < 0 ? std::string("-") : std::to_string(ports[i].cap)) +
          ",n:" + std::to_string(ports[i].program.size());
   }
   return s;
@@ -262,16 +278,21 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     bool hasValue = i + 1 < argc;
-    if (a == "--state") showState = true;
-    else if (a == "--link" && hasValue) link = argv[++i];
-    else if (a == "--answer" && hasValue) answer = argv[++i];
-    else if (a == "--frames" && hasValue) maxFrames = number(argv[++i]);
-    else if (a == "--hangup-after-bytes" && hasValue) hangupAfter = number(argv[++i]);
+    if (a == "--state")
+      showState = true;
+    else if (a == "--link" && hasValue)
+      link = argv[++i];
+    else if (a == "--answer" && hasValue)
+      answer = argv[++i];
+    else if (a == "--frames" && hasValue)
+      maxFrames = number(argv[++i]);
+    else if (a == "--hangup-after-bytes" && hasValue)
+      hangupAfter = number(argv[++i]);
     else if (a == "--rate" && hasValue) {
       rate = number(argv[++i]);
       if (rate == 0) usage();
-    }
-    else usage();
+    } else
+      usage();
   }
 
   int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -307,7 +328,7 @@ int main(int argc, char** argv) {
   sigaddset(&blocked, SIGTERM);
   sigaddset(&blocked, SIGINT);
   sigprocmask(SIG_BLOCK, &blocked, &waitMask);
-  struct sigaction sa{};
+  struct sigaction sa {};
   sa.sa_handler = onSignal;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
@@ -322,7 +343,10 @@ int main(int argc, char** argv) {
   dec.onJunk = [](const Bytes& b) { say("JUNK " + hex(b)); };
   dec.onFrame = [&](const Frame& f) {
     PortState& p = ports[f.port ? f.port - 1 : 0];
-    if (f.kind == Frame::Upload) { p.cap = f.cap; p.program = f.records; }
+    if (f.kind == Frame::Upload) {
+      p.cap = f.cap;
+      p.program = f.records;
+    }
     if (f.kind == Frame::Capacity) p.cap = f.cap;
     say(describe(f));
     say("RAW " + hex(f.raw));
@@ -350,7 +374,10 @@ int main(int argc, char** argv) {
       if (errno == EINTR) continue;
       return die("poll");
     }
-    if (r == 0) { dec.flushJunk(); continue; }
+    if (r == 0) {
+      dec.flushJunk();
+      continue;
+    }
     ssize_t n = read(master, buf, want);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
     if (n <= 0) return die("read");

@@ -8,10 +8,7 @@
 namespace zl {
 
 FrmForm::FrmForm(const Services& services)
-    : MS_COM(services.com),
-      Conn(services.db),
-      messages_(services.messages),
-      toolkit_(services.toolkit) {
+    : MS_COM(services.com), Conn(services.db), messages_(services.messages), toolkit_(services.toolkit) {
   BuildInventory(*this);
   WireEvents();
   Conn.Waiting = [this] {
@@ -115,8 +112,10 @@ void FrmForm::CloseRs() {
 
 void FrmForm::ReportDbError(const DbError& e) {
   if (e.GetCause() == DbError::Cause::Busy)
-    Tell("Data.mdb is in use by another program, so this was not done; the lists are as they were. Try "
-         "again once that program has let go of the file. (" + Message::Utf8(e.Report()) + ")");
+    Tell(
+        "Data.mdb is in use by another program, so this was not done; the lists are as they were. Try "
+        "again once that program has let go of the file. (" +
+        Message::Utf8(e.Report()) + ")");
   else
     Tell(Message::Utf8(e.Report()));
 }
@@ -131,7 +130,7 @@ void FrmForm::Form_Load() {
   AppDir = toolkit_.AppPath();
   if (AppDir.empty() || AppDir.back() != kDirSep) AppDir += kDirSep;
   const DataPlace place = ChooseDataPlace(Trim(AppDir), toolkit_.UserDataPath(), toolkit_.SeedDatabasePath(),
-                                         [this](const std::string& dir) { return toolkit_.CanWrite(dir); });
+                                          [this](const std::string& dir) { return toolkit_.CanWrite(dir); });
   DataDir = place.dir;
   if (DataDir.empty() || DataDir.back() != kDirSep) DataDir += kDirSep;
   DbFile = Trim(DataDir) + "Data.mdb";
@@ -255,8 +254,7 @@ void FrmForm::BackUpBefore(bool always) {
   }
   if (why)
     Tell("Data.mdb could not be backed up before this change (" + Message::Utf8(*why) +
-         "). The change goes ahead; the backups already in " + Message::Utf8(backups_->Dir()) +
-         " are as they were.");
+         "). The change goes ahead; the backups already in " + Message::Utf8(backups_->Dir()) + " are as they were.");
 }
 
 void FrmForm::MnuNew_Click() {

@@ -12,13 +12,13 @@
 
 #include "app/message.h"
 #include "link/send_progress.h"
-#include "store/backups.h"
 #include "platform/controls.h"
 #include "platform/database.h"
 #include "platform/grid.h"
 #include "platform/serial.h"
 #include "platform/shell.h"
 #include "platform/window.h"
+#include "store/backups.h"
 
 namespace zl {
 
@@ -42,13 +42,12 @@ class FrmForm {
   Window window;
   Frame XPFrame1{"XPFrame1"}, XPFrame2{"XPFrame2"}, XPFrame3{"XPFrame3"};
   Combo CmbCOM{"CmbCOM"}, CmbPORT{"CmbPORT"}, CmbFunc{"CmbFunc"};
-  Button CmdConnect{"CmdConnect"}, CmdMaxport{"CmdMaxport"}, CmdDOWN{"CmdDOWN"}, CmdUP{"CmdUP"},
-      CmdSEND{"CmdSEND"}, CmdAdd{"CmdAdd"}, CmdDEL{"CmdDEL"}, CmdTest{"CmdTest"};
+  Button CmdConnect{"CmdConnect"}, CmdMaxport{"CmdMaxport"}, CmdDOWN{"CmdDOWN"}, CmdUP{"CmdUP"}, CmdSEND{"CmdSEND"},
+      CmdAdd{"CmdAdd"}, CmdDEL{"CmdDEL"}, CmdTest{"CmdTest"};
   Line Line1{"Line1"}, Line2{"Line2"}, Line3{"Line3"}, Line4{"Line4"};
   Label Label1{"Label1"}, Label2{"Label2"}, Label3{"Label3"}, Label4{"Label4"}, Label5{"Label5"},
       LabConnect{"LabConnect"};
-  TextField TxtMaxport{"TxtMaxport"}, TxtLoop{"TxtLoop"}, TxtDelay{"TxtDelay"}, TxtA{"TxtA"},
-      TxtB{"TxtB"};
+  TextField TxtMaxport{"TxtMaxport"}, TxtLoop{"TxtLoop"}, TxtDelay{"TxtDelay"}, TxtA{"TxtA"}, TxtB{"TxtB"};
   Grid DataGrid{"DataGrid"};
   Menu MnuFile{"MnuFile", "&File"};
   MenuItem MnuNew{"MnuNew", "&New", "Ctrl+N"}, MnuOpen{"MnuOpen", "&Open", "Ctrl+O"},
@@ -74,8 +73,7 @@ class FrmForm {
   // so that nothing is sent with a wrong byte.
   std::string MaxByte;
   std::string OutFrame;
-  std::string Mk254_253, Mk255, Mk252, Mk251, Mk250, Mk249, Mk248, Mk247, Mk246, Mk245, Mk244,
-      Mk243;
+  std::string Mk254_253, Mk255, Mk252, Mk251, Mk250, Mk249, Mk248, Mk247, Mk246, Mk245, Mk244, Mk243;
   std::int16_t LoopIdx = 0;
 
   // --- Application shell (app/) -------------------------------------------

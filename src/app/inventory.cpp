@@ -98,9 +98,9 @@ void BuildInventory(FrmForm& f) {
   f.CmdTest.SetCaption("TEST");
 
   f.DataGrid.columns = {
-      {"STT", "STT", 735},     {Utf8ToCp1252("Kieåu hieäu öùng"), "NameFunc", 5640},
-      {"Loop", "Loop", 795},   {"Time", "Delay", 750},
-      {"Start", "TxtA", 750},  {"End", "TxtB", 780},
+      {"STT", "STT", 735},    {Utf8ToCp1252("Kieåu hieäu öùng"), "NameFunc", 5640},
+      {"Loop", "Loop", 795},  {"Time", "Delay", 750},
+      {"Start", "TxtA", 750}, {"End", "TxtB", 780},
   };
 
   f.MnuFile.items = {&f.MnuNew, &f.MnuOpen, &f.MnuSave, &f.MnuSpace1, &f.MnuExit};

@@ -17,9 +17,7 @@ void FrmForm::TxtLoop_KeyPress(std::int16_t& key_ascii) { key_ascii = FilterDigi
 void FrmForm::TxtDelay_KeyPress(std::int16_t& key_ascii) { key_ascii = FilterDigitKey(key_ascii); }
 void FrmForm::TxtA_KeyPress(std::int16_t& key_ascii) { key_ascii = FilterDigitKey(key_ascii); }
 void FrmForm::TxtB_KeyPress(std::int16_t& key_ascii) { key_ascii = FilterDigitKey(key_ascii); }
-void FrmForm::TxtMaxport_KeyPress(std::int16_t& key_ascii) {
-  key_ascii = FilterDigitKey(key_ascii);
-}
+void FrmForm::TxtMaxport_KeyPress(std::int16_t& key_ascii) { key_ascii = FilterDigitKey(key_ascii); }
 
 void FrmForm::ApplyLowerBound(TextField& field) {
   // An emptied field gets the smallest value; a number too large for 16 bits

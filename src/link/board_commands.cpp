@@ -97,9 +97,8 @@ void FrmForm::CmdSEND_Click() {
         Refuse("Row " +
                (stt.IsNull() ? Message("without STT")
                              : "STT " + (stt.IsNumber() ? Message::Number(stt.Number()) : Shown(stt))) +
-               " of " +
-               Message::Utf8(table) + ": " + kSent[i].name + " " + Shown(v) + " does not fit one byte (0 to 255)" +
-               kNotSent);
+               " of " + Message::Utf8(table) + ": " + kSent[i].name + " " + Shown(v) +
+               " does not fit one byte (0 to 255)" + kNotSent);
         return;
       }
       b[i] = *byte;
@@ -143,8 +142,7 @@ void FrmForm::CmdTest_Click() {
   }
   const std::string* ops[] = {&Mk249, &Mk248, &Mk247};
   OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1],
-                           MaxByte + frames::EffectRecord(five, *code, b[0], b[1], b[2], b[3]),
-                           Mk255);
+                           MaxByte + frames::EffectRecord(five, *code, b[0], b[1], b[2], b[3]), Mk255);
   WriteFrame("PORT" + std::to_string(PortNo) + " effect test");
 }
 
@@ -170,8 +168,7 @@ void FrmForm::CmdMaxport_Click() {
     if (rs.RecordCount() == 0) {
       CloseRs();
       Conn.RollbackTrans();
-      Refuse("Data.mdb has no capacity row for sign port " + Message::Number(PortNo) +
-             "; nothing was sent or stored.");
+      Refuse("Data.mdb has no capacity row for sign port " + Message::Number(PortNo) + "; nothing was sent or stored.");
       return;
     }
     rs.MoveFirst();
@@ -192,8 +189,8 @@ void FrmForm::CmdMaxport_Click() {
       // The first failure is the one to report.
     }
     if (!sent) throw;
-    throw DbError(e.Number(), std::string("The board has the new capacity value, but Data.mdb could not store it: ") +
-                                  e.what());
+    throw DbError(e.Number(),
+                  std::string("The board has the new capacity value, but Data.mdb could not store it: ") + e.what());
   }
 }
 

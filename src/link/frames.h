@@ -28,8 +28,7 @@ inline std::optional<unsigned char> AsByte(std::optional<std::int16_t> v) {
 // The one-character string of a code.
 inline std::string Byte(unsigned char code) { return std::string(1, static_cast<char>(code)); }
 
-std::string Frame(const std::string& start, const std::string& op, const std::string& payload,
-                  const std::string& end);
+std::string Frame(const std::string& start, const std::string& op, const std::string& payload, const std::string& end);
 
 }  // namespace zl::frames
 
@@ -40,7 +39,7 @@ namespace zl::frames {
 // Appends one effect record to `out`.
 void AppendEffectRecord(std::string& out, bool with_start_end, unsigned char code, unsigned char loop,
                         unsigned char time, unsigned char start, unsigned char end);
-std::string EffectRecord(bool with_start_end, unsigned char code, unsigned char loop,
-                         unsigned char time, unsigned char start, unsigned char end);
+std::string EffectRecord(bool with_start_end, unsigned char code, unsigned char loop, unsigned char time,
+                         unsigned char start, unsigned char end);
 
 }  // namespace zl::frames

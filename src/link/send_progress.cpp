@@ -13,9 +13,7 @@ std::string Thousands(std::int64_t n) {
   return digits;
 }
 
-std::string Count(std::int64_t n, const std::string& thing) {
-  return Thousands(n) + " " + thing + (n == 1 ? "" : "s");
-}
+std::string Count(std::int64_t n, const std::string& thing) { return Thousands(n) + " " + thing + (n == 1 ? "" : "s"); }
 
 std::string More(std::size_t n) { return Count(static_cast<std::int64_t>(n), "more frame"); }
 

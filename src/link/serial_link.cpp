@@ -35,8 +35,7 @@ void FrmForm::FindPorts() {
     }
   }
   for (int slot = 1; slot <= kMaxPortNumber; ++slot) {
-    if (found[slot] != 0)
-      CmbCOM.AddItem("COM " + std::to_string(found[slot]), MS_COM.DevicePath(found[slot]));
+    if (found[slot] != 0) CmbCOM.AddItem("COM " + std::to_string(found[slot]), MS_COM.DevicePath(found[slot]));
   }
 }
 

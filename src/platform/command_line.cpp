@@ -13,9 +13,9 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
   // Only for the parser; gone before the window's application starts.
   const QCoreApplication app(app_argc, argv);
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral(
-      "Programs an LED display board over a serial line: the effect lists of its three sign ports and "
-      "their capacity values, kept in Data.mdb."));
+  parser.setApplicationDescription(
+      QStringLiteral("Programs an LED display board over a serial line: the effect lists of its three sign ports and "
+                     "their capacity values, kept in Data.mdb."));
   // Qt's own help option would also offer toolkit options, which are refused.
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Shows this help and exits."));

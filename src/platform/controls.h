@@ -59,8 +59,7 @@ class Control {
   // Whether the control can hold the focus at all (labels, frames and lines
   // cannot).
   bool Focusable() const {
-    return kind_ == Kind::Button || kind_ == Kind::TextField || kind_ == Kind::Combo ||
-           kind_ == Kind::Grid;
+    return kind_ == Kind::Button || kind_ == Kind::TextField || kind_ == Kind::Combo || kind_ == Kind::Grid;
   }
 
   // Focus request from code. A disabled control takes no focus.

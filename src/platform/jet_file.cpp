@@ -11,10 +11,10 @@ constexpr unsigned char kJet3 = 0x00, kJet4 = 0x01;
 }  // namespace
 
 const std::vector<TableLayout>& StoreTables() {
-  static const std::vector<FieldLayout> port = {
-      {"STT", FieldKind::Int16},  {"CodeFunc", FieldKind::Int16}, {"NameFunc", FieldKind::Text},
-      {"Delay", FieldKind::Int16}, {"Loop", FieldKind::Int16},    {"TxtA", FieldKind::Int16},
-      {"TxtB", FieldKind::Int16}};
+  static const std::vector<FieldLayout> port = {{"STT", FieldKind::Int16},     {"CodeFunc", FieldKind::Int16},
+                                                {"NameFunc", FieldKind::Text}, {"Delay", FieldKind::Int16},
+                                                {"Loop", FieldKind::Int16},    {"TxtA", FieldKind::Int16},
+                                                {"TxtB", FieldKind::Int16}};
   static const std::vector<FieldLayout> catalogue = {{"FuncID", FieldKind::Any}, {"FuncText", FieldKind::Text}};
   static const std::vector<TableLayout> tables = {
       {"PORT1", port},
@@ -36,6 +36,5 @@ bool IsJetFile(const std::string& path) {
   const unsigned char version = static_cast<unsigned char>(header[20]);
   return std::memcmp(header, kMagic, sizeof kMagic) == 0 && (version == kJet3 || version == kJet4);
 }
-
 
 }  // namespace zl

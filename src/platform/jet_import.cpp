@@ -39,8 +39,8 @@ DbError Unreadable(const std::string& path, const std::string& why) {
 }
 
 std::string Where(const TableLayout& t, size_t row, size_t pos) {
-  return "table " + std::string(t.name) + ", row " + std::to_string(row + 1) + ", field " +
-         std::to_string(pos) + " (" + t.fields[pos].name + ")";
+  return "table " + std::string(t.name) + ", row " + std::to_string(row + 1) + ", field " + std::to_string(pos) + " (" +
+         t.fields[pos].name + ")";
 }
 
 // A whole number from libmdb's text of a numeric or text field.
@@ -55,20 +55,22 @@ bool ParseWhole(const std::string& s, std::int64_t& out) {
   }
   errno = 0;
   const double d = std::strtod(s.c_str(), &end);
-  if (errno != 0 || *end != '\0' || !std::isfinite(d) || d != std::floor(d) ||
-      std::fabs(d) > 9.0e15)
-    return false;
+  if (errno != 0 || *end != '\0' || !std::isfinite(d) || d != std::floor(d) || std::fabs(d) > 9.0e15) return false;
   out = static_cast<std::int64_t>(d);
   return true;
 }
 
 bool IsNumericType(int type) {
   switch (type) {
-    case MDB_BOOL: case MDB_BYTE: case MDB_INT: case MDB_LONGINT:
-    case MDB_MONEY: case MDB_FLOAT: case MDB_DOUBLE: case MDB_NUMERIC:
-      return true;
-    default:
-      return false;
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_NUMERIC: return true;
+    default: return false;
   }
 }
 
@@ -99,8 +101,7 @@ MdbCatalogEntry* FindTable(MdbHandle* mdb, const char* name) {
 TableRows ReadTable(MdbHandle* mdb, const std::string& path, const TableLayout& layout) {
   MdbCatalogEntry* entry = FindTable(mdb, layout.name);
   if (!entry)
-    throw DbError(kNoSuchTable, "The database engine cannot find the input table '" +
-                                    std::string(layout.name) + "'.");
+    throw DbError(kNoSuchTable, "The database engine cannot find the input table '" + std::string(layout.name) + "'.");
   std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(entry));
   if (!table) throw Unreadable(path, "the definition of table " + std::string(layout.name) + " cannot be read");
   if (!mdb_read_columns(table.get()))

@@ -13,7 +13,7 @@ enum class FieldKind {
   Int16,    // a 16-bit number
   Integer,  // any whole number
   Text,
-  Any,      // kept as it comes: a number or a text
+  Any,  // kept as it comes: a number or a text
 };
 
 struct FieldLayout {

@@ -4,8 +4,7 @@
 
 namespace zl::serial {
 
-std::map<int, std::string> MapPorts(const std::map<int, std::string>& links,
-                                    const std::vector<std::string>& devices) {
+std::map<int, std::string> MapPorts(const std::map<int, std::string>& links, const std::vector<std::string>& devices) {
   std::map<int, std::string> map;
   std::set<std::string> taken;
   for (const auto& [port, device] : links) {
@@ -24,8 +23,8 @@ std::map<int, std::string> MapPorts(const std::map<int, std::string>& links,
   return map;
 }
 
-SerialError OpenFailure(int port, const std::string& device, OpenCause cause,
-                        const std::string& group, const std::string& detail) {
+SerialError OpenFailure(int port, const std::string& device, OpenCause cause, const std::string& group,
+                        const std::string& detail) {
   using Kind = SerialError::Kind;
   const std::string com = "COM" + std::to_string(port);
   switch (cause) {
@@ -33,8 +32,8 @@ SerialError OpenFailure(int port, const std::string& device, OpenCause cause,
       if (device.empty()) return SerialError(Kind::NotFound, "no serial device for COM " + std::to_string(port));
       return SerialError(Kind::NotFound, com + ": device " + device + " not found");
     case OpenCause::PermissionDenied: {
-      const std::string who = group.empty() ? "the group that owns the device"
-                                            : "the group \"" + group + "\" that owns the device";
+      const std::string who =
+          group.empty() ? "the group that owns the device" : "the group \"" + group + "\" that owns the device";
       std::string text = com + ": permission denied on " + device + ". The user must be a member of " + who +
                          ", then log out and log in again";
       if (!group.empty()) text += " (for example: sudo usermod -aG " + group + " $USER)";
@@ -43,8 +42,7 @@ SerialError OpenFailure(int port, const std::string& device, OpenCause cause,
     case OpenCause::Busy:
       return SerialError(Kind::Busy, com + ": device " + device + " is held by another program" +
                                          (detail.empty() ? std::string() : " (" + detail + ")"));
-    case OpenCause::Other:
-      break;
+    case OpenCause::Other: break;
   }
   return SerialError(Kind::Other, com + ": cannot open " + device + (detail.empty() ? "" : ": " + detail));
 }

@@ -18,8 +18,7 @@ constexpr int kLastPort = 20;
 // serial devices the system lists, in the order they are to be numbered
 // (the caller sorts them). Links keep their numbers; the free numbers go in
 // ascending order to the devices no link names, each device once.
-std::map<int, std::string> MapPorts(const std::map<int, std::string>& links,
-                                    const std::vector<std::string>& devices);
+std::map<int, std::string> MapPorts(const std::map<int, std::string>& links, const std::vector<std::string>& devices);
 
 // Why an open failed: from the error's code and the device's access rights,
 // never from the (translated) message.
@@ -28,7 +27,7 @@ enum class OpenCause { NotFound, PermissionDenied, Busy, Other };
 // The error to throw for a failed open of port `port` on `device`. `group` is
 // the group owning the device ("" when unknown); `detail` is the system's own
 // message, used for causes that need it.
-SerialError OpenFailure(int port, const std::string& device, OpenCause cause,
-                        const std::string& group, const std::string& detail);
+SerialError OpenFailure(int port, const std::string& device, OpenCause cause, const std::string& group,
+                        const std::string& detail);
 
 }  // namespace zl::serial

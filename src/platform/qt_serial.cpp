@@ -74,8 +74,8 @@ class QtSerialPort final : public SerialPort {
 
   void SetCommPort(std::int16_t port) override {
     if (port_.isOpen())
-      throw SerialError(Kind::Other, "cannot change the port number while COM" + std::to_string(port_number_) +
-                                         " is open");
+      throw SerialError(Kind::Other,
+                        "cannot change the port number while COM" + std::to_string(port_number_) + " is open");
     port_number_ = port;
   }
   std::int16_t CommPort() const override { return port_number_; }
@@ -88,8 +88,8 @@ class QtSerialPort final : public SerialPort {
       const std::string why = port_.errorString().toStdString();
       settings_ = old;
       ApplySettings();
-      throw SerialError(Kind::Other, "COM" + std::to_string(port_number_) + ": cannot use the settings \"" + text +
-                                         "\": " + why);
+      throw SerialError(Kind::Other,
+                        "COM" + std::to_string(port_number_) + ": cannot use the settings \"" + text + "\": " + why);
     }
   }
 
@@ -106,14 +106,15 @@ class QtSerialPort final : public SerialPort {
   }
 
   void SetPortOpen(bool open) override {
-    if (open) Open();
-    else Shut();
+    if (open)
+      Open();
+    else
+      Shut();
   }
   bool PortOpen() const override { return port_.isOpen() && !failure_; }
 
   void Output(const std::string& bytes) override {
-    if (!failure_ && port_.isOpen() && DeviceGone())
-      failure_ = Name() + ": the device " + open_device_ + " is gone";
+    if (!failure_ && port_.isOpen() && DeviceGone()) failure_ = Name() + ": the device " + open_device_ + " is gone";
     if (failure_) {
       // Lost before the deferred report ran: report it here, once.
       const std::string why = *failure_;
@@ -127,8 +128,7 @@ class QtSerialPort final : public SerialPort {
     // Qt keeps the bytes and hands them to the driver as it takes them.
     const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
     if (port_.write(data) != data.size()) {
-      const std::string why =
-          Name() + ": writing to " + open_device_ + " failed: " + port_.errorString().toStdString();
+      const std::string why = Name() + ": writing to " + open_device_ + " failed: " + port_.errorString().toStdString();
       Shut();
       throw SerialError(Kind::Write, why);
     }
@@ -237,7 +237,8 @@ class QtSerialPort final : public SerialPort {
   void QueueCheck() {
     if (check_queued_) return;
     check_queued_ = true;
-    QMetaObject::invokeMethod(&port_, [this] { CheckSending(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &port_, [this] { CheckSending(); }, Qt::QueuedConnection);
   }
 
   // Tells the window how far the send is, and fails a line that takes nothing.
@@ -291,7 +292,8 @@ class QtSerialPort final : public SerialPort {
     failure_ = Name() + ": the device " + open_device_ + " is gone (" + port_.errorString().toStdString() + ")";
     // Qt is still inside its own notifier here and goes on using the port;
     // close from the event loop.
-    QMetaObject::invokeMethod(&port_, [this] { ReportLost(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &port_, [this] { ReportLost(); }, Qt::QueuedConnection);
   }
 
   void ReportLost() {

@@ -49,8 +49,7 @@ void QtToolkit::ShowBusy(bool on) {
 
 void QtToolkit::EndWindow() {
   if (view_) view_->Close();
-  if (QCoreApplication* app = QCoreApplication::instance())
-    QTimer::singleShot(0, app, &QCoreApplication::quit);
+  if (QCoreApplication* app = QCoreApplication::instance()) QTimer::singleShot(0, app, &QCoreApplication::quit);
 }
 
 }  // namespace zl

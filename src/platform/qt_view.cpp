@@ -50,8 +50,7 @@ void QtView::Impl::Build() {
       }
       QAction* a = menu->addAction(Shown(item->Caption()));
       a->setObjectName(QString::fromStdString(item->Name()));
-      if (!item->Shortcut().empty())
-        a->setShortcut(QKeySequence(QString::fromStdString(item->Shortcut())));
+      if (!item->Shortcut().empty()) a->setShortcut(QKeySequence(QString::fromStdString(item->Shortcut())));
       QObject::connect(a, &QAction::triggered, top, [this, item] {
         if (!dying) item->PerformClick();
       });
@@ -112,9 +111,7 @@ QWidget* QtView::Impl::Create(Control* c, QWidget* parent) {
   const QFont font = ToQFont(c->font);
   QWidget* w = nullptr;
   switch (c->GetKind()) {
-    case Kind::Frame:
-      w = new PanelFrame(parent, ToQColor(c->fill), ToQColor(c->fore));
-      break;
+    case Kind::Frame: w = new PanelFrame(parent, ToQColor(c->fill), ToQColor(c->fore)); break;
     case Kind::Label: {
       auto* l = new QLabel(parent);
       l->setTextFormat(Qt::PlainText);
@@ -124,9 +121,7 @@ QWidget* QtView::Impl::Create(Control* c, QWidget* parent) {
       w = l;
       break;
     }
-    case Kind::Line:
-      w = new LineWidget(parent, static_cast<Line&>(*c));
-      break;
+    case Kind::Line: w = new LineWidget(parent, static_cast<Line&>(*c)); break;
     case Kind::Button: {
       auto* b = new QPushButton(parent);
       auto* model = static_cast<Button*>(c);
@@ -146,8 +141,7 @@ QWidget* QtView::Impl::Create(Control* c, QWidget* parent) {
       QObject::connect(e, &QLineEdit::textEdited, e, [this, model, e](const QString& text) {
         if (!dying && !applying) model->EditFromView(ToLatin1(text), e->cursorPosition());
       });
-      QObject::connect(e, &QLineEdit::cursorPositionChanged, e,
-                       [this, model, e] { SyncSelection(*model, e); });
+      QObject::connect(e, &QLineEdit::cursorPositionChanged, e, [this, model, e] { SyncSelection(*model, e); });
       QObject::connect(e, &QLineEdit::selectionChanged, e, [this, model, e] { SyncSelection(*model, e); });
       w = e;
       break;
@@ -204,26 +198,13 @@ void QtView::Impl::Apply(Control* c) {
   if (!w) return;
   const QScopedValueRollback<int> guard(applying, applying + 1);
   switch (c->GetKind()) {
-    case Kind::Frame:
-      static_cast<PanelFrame*>(w)->SetCaption(Shown(static_cast<Frame*>(c)->Caption()));
-      break;
-    case Kind::Label:
-      static_cast<QLabel*>(w)->setText(Shown(static_cast<Label*>(c)->Caption()));
-      break;
-    case Kind::Button:
-      static_cast<QPushButton*>(w)->setText(Shown(static_cast<Button*>(c)->Caption()));
-      break;
-    case Kind::TextField:
-      ApplyTextField(static_cast<TextField&>(*c), static_cast<QLineEdit*>(w));
-      break;
-    case Kind::Combo:
-      ApplyCombo(static_cast<Combo&>(*c), static_cast<QComboBox*>(w));
-      break;
-    case Kind::Grid:
-      ApplyGrid(static_cast<Grid&>(*c), static_cast<QTableView*>(w));
-      break;
-    case Kind::Line:
-      break;
+    case Kind::Frame: static_cast<PanelFrame*>(w)->SetCaption(Shown(static_cast<Frame*>(c)->Caption())); break;
+    case Kind::Label: static_cast<QLabel*>(w)->setText(Shown(static_cast<Label*>(c)->Caption())); break;
+    case Kind::Button: static_cast<QPushButton*>(w)->setText(Shown(static_cast<Button*>(c)->Caption())); break;
+    case Kind::TextField: ApplyTextField(static_cast<TextField&>(*c), static_cast<QLineEdit*>(w)); break;
+    case Kind::Combo: ApplyCombo(static_cast<Combo&>(*c), static_cast<QComboBox*>(w)); break;
+    case Kind::Grid: ApplyGrid(static_cast<Grid&>(*c), static_cast<QTableView*>(w)); break;
+    case Kind::Line: break;
   }
   // Last: disabling the focused widget moves Qt's focus on at once.
   if (w->isEnabled() != c->Enabled()) w->setEnabled(c->Enabled());
@@ -276,8 +257,7 @@ void QtView::Impl::ApplyGrid(Grid& g, QTableView* table) {
   std::vector<int> widths;
   for (const GridColumn& col : g.columns) widths.push_back(Px(col.width));
   if (reset || widths != shown.widths) {
-    for (std::size_t i = 0; i < widths.size(); ++i)
-      table->setColumnWidth(static_cast<int>(i), widths[i]);
+    for (std::size_t i = 0; i < widths.size(); ++i) table->setColumnWidth(static_cast<int>(i), widths[i]);
     shown.widths = std::move(widths);
   }
   QItemSelectionModel* sel = table->selectionModel();
@@ -307,8 +287,7 @@ void QtView::Impl::ApplyGeometry() {
   const int bar = top->statusBar()->sizeHint().height();
   if (window.geometry.width <= 0 || window.geometry.height <= 0) {
     // No outer size yet: the design's client area under the menu bar.
-    top->resize(Px(window.client_width),
-                Px(window.client_height) + top->menuBar()->sizeHint().height() + bar);
+    top->resize(Px(window.client_width), Px(window.client_height) + top->menuBar()->sizeHint().height() + bar);
     return;
   }
   // The geometry is the outer one; Qt's is inside the frame, if any.

@@ -23,17 +23,12 @@ std::vector<std::int16_t> TypedCodes(const QKeyEvent* ke) {
   if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
   switch (ke->key()) {
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-      return {};
-    case Qt::Key_Backspace:
-      return {8};
+    case Qt::Key_Backtab: return {};
+    case Qt::Key_Backspace: return {8};
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return {13};
-    case Qt::Key_Escape:
-      return {27};
-    default:
-      break;
+    case Qt::Key_Enter: return {13};
+    case Qt::Key_Escape: return {27};
+    default: break;
   }
   std::vector<std::int16_t> codes;
   for (const QChar ch : ke->text()) {
@@ -79,8 +74,7 @@ bool QtView::Impl::eventFilter(QObject* o, QEvent* e) {
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
-      if (viewport_of.count(o) && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
-        mouse_on_grid = true;
+      if (viewport_of.count(o) && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) mouse_on_grid = true;
       return false;
     }
     case QEvent::MouseButtonRelease: {
@@ -94,8 +88,7 @@ bool QtView::Impl::eventFilter(QObject* o, QEvent* e) {
       it->second->ClickRow(table->indexAt(me->position().toPoint()).row());
       return false;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -148,10 +141,8 @@ bool QtView::Impl::OnComboKey(Combo& c, QKeyEvent* ke) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_Home:
-    case Qt::Key_End:
-      return true;
-    default:
-      break;
+    case Qt::Key_End: return true;
+    default: break;
   }
   const std::vector<std::int16_t> codes = TypedCodes(ke);
   if (codes.empty()) return false;
@@ -169,11 +160,9 @@ bool QtView::Impl::OnPopupKey(Combo& c, QKeyEvent* ke) {
 }
 
 bool QtView::Impl::IsMenuShortcut(const QKeyEvent* ke) const {
-  const QKeySequence pressed(
-      QKeyCombination(ke->modifiers() & ~Qt::KeypadModifier, static_cast<Qt::Key>(ke->key())));
+  const QKeySequence pressed(QKeyCombination(ke->modifiers() & ~Qt::KeypadModifier, static_cast<Qt::Key>(ke->key())));
   for (const QAction* a : menu_actions) {
-    if (!a->shortcut().isEmpty() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch)
-      return true;
+    if (!a->shortcut().isEmpty() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch) return true;
   }
   return false;
 }

@@ -37,9 +37,7 @@ void SetTextColour(QWidget* w, QPalette::ColorRole role, Rgb c) {
   w->setPalette(p);
 }
 
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
+QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 std::string ToLatin1(const QString& s) {
   const QByteArray b = s.toLatin1();

@@ -76,9 +76,7 @@ class GridModel : public QAbstractTableModel {
   GridModel(Grid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) { Refresh(); }
 
   int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : cols_;
-  }
+  int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : cols_; }
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;

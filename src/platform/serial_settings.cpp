@@ -44,10 +44,14 @@ LineSettings ParseLineSettings(const std::string& text) {
   if (data.size() != 1 || data[0] < '5' || data[0] > '8') throw bad("the data bits must be 5 to 8");
   s.data_bits = data[0] - '0';
 
-  if (parts[3] == "1") s.stop_bits = LineSettings::StopBits::One;
-  else if (parts[3] == "1.5") s.stop_bits = LineSettings::StopBits::OneAndHalf;
-  else if (parts[3] == "2") s.stop_bits = LineSettings::StopBits::Two;
-  else throw bad("the stop bits must be 1, 1.5 or 2");
+  if (parts[3] == "1")
+    s.stop_bits = LineSettings::StopBits::One;
+  else if (parts[3] == "1.5")
+    s.stop_bits = LineSettings::StopBits::OneAndHalf;
+  else if (parts[3] == "2")
+    s.stop_bits = LineSettings::StopBits::Two;
+  else
+    throw bad("the stop bits must be 1, 1.5 or 2");
   return s;
 }
 

@@ -1,7 +1,7 @@
 #include "shell.h"
 
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <system_error>
 

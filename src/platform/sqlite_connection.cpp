@@ -16,12 +16,9 @@ namespace {
 DbError::Cause CauseOf(int rc) {
   switch (rc & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return DbError::Cause::Busy;
-    case SQLITE_READONLY:
-      return DbError::Cause::ReadOnly;
-    default:
-      return DbError::Cause::Other;
+    case SQLITE_LOCKED: return DbError::Cause::Busy;
+    case SQLITE_READONLY: return DbError::Cause::ReadOnly;
+    default: return DbError::Cause::Other;
   }
 }
 
@@ -51,9 +48,7 @@ DbError ErrorOf(sqlite3* db, int rc) {
   return DbError(number, message ? message : sqlite3_errstr(rc), CauseOf(number));
 }
 
-DbError ClosedError() {
-  return DbError(kClosed, "Operation is not allowed when the object is closed.");
-}
+DbError ClosedError() { return DbError(kClosed, "Operation is not allowed when the object is closed."); }
 
 std::string QuoteIdentifier(const std::string& name) {
   char* quoted = sqlite3_mprintf("\"%w\"", name.c_str());
@@ -64,10 +59,8 @@ std::string QuoteIdentifier(const std::string& name) {
 
 Value ColumnValue(sqlite3_stmt* stmt, int i) {
   switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_NULL:
-      return Value();
-    case SQLITE_INTEGER:
-      return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt, i)));
+    case SQLITE_NULL: return Value();
+    case SQLITE_INTEGER: return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt, i)));
     case SQLITE_FLOAT: {
       const double d = sqlite3_column_double(stmt, i);
       if (std::floor(d) == d && std::fabs(d) < 9.0e18) return Value(static_cast<std::int64_t>(d));
@@ -98,9 +91,7 @@ void BindValue(sqlite3_stmt* stmt, int i, const Value& value) {
   }
 }
 
-std::shared_ptr<Connection> Connection::Open(const std::string& path) {
-  return OpenWith(path, SQLITE_OPEN_READWRITE);
-}
+std::shared_ptr<Connection> Connection::Open(const std::string& path) { return OpenWith(path, SQLITE_OPEN_READWRITE); }
 
 std::shared_ptr<Connection> Connection::Create(const std::string& path) {
   std::error_code ec;
@@ -204,8 +195,8 @@ int Connection::OnBusy(void* self, int /*count*/) {
   const auto step = std::min(conn.budget_, std::chrono::milliseconds(20));
   const auto start = std::chrono::steady_clock::now();
   std::this_thread::sleep_for(step);
-  conn.budget_ -= std::max(step, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start));
+  conn.budget_ -=
+      std::max(step, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start));
   return 1;
 }
 

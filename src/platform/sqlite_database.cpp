@@ -26,11 +26,10 @@ class SqliteDatabase final : public Database {
     try {
       kept = ConvertJetDatabase(path);
     } catch (const DbError& e) {
-      throw DbError(e.Number(), path + " is an Access file that cannot be converted, and was left as it is: " +
-                                    e.what());
+      throw DbError(e.Number(),
+                    path + " is an Access file that cannot be converted, and was left as it is: " + e.what());
     }
-    return "Data.mdb was an Access file and has been converted for this program. The original is kept as " +
-           kept + ".";
+    return "Data.mdb was an Access file and has been converted for this program. The original is kept as " + kept + ".";
   }
 
   void Open(const std::string& path) override {
@@ -89,7 +88,8 @@ class SqliteDatabase final : public Database {
       // One step copies every page under one read lock: a consistent copy.
       const int rc = sqlite3_backup_step(backup, -1);
       sqlite3_backup_finish(backup);
-      if (rc != SQLITE_DONE) throw sqlite::ErrorOf(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? source : copy->Handle(), rc);
+      if (rc != SQLITE_DONE)
+        throw sqlite::ErrorOf(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? source : copy->Handle(), rc);
       copy->Close();
     });
   }
@@ -141,8 +141,8 @@ void FillFromJet(Connection& conn, const std::vector<TableRows>& tables) {
   for (const TableRows& t : tables) {
     std::string columns, marks;
     for (const FieldLayout& f : t.layout->fields) {
-      columns += (columns.empty() ? "" : ", ") + std::string(f.name) +
-                 (f.kind == FieldKind::Text ? " TEXT" : " INTEGER");
+      columns +=
+          (columns.empty() ? "" : ", ") + std::string(f.name) + (f.kind == FieldKind::Text ? " TEXT" : " INTEGER");
       marks += marks.empty() ? "?" : ", ?";
     }
     const std::string table = sqlite::QuoteIdentifier(t.layout->name);
@@ -158,8 +158,7 @@ void FillFromJet(Connection& conn, const std::vector<TableRows>& tables) {
         else if (v.IsNumber())
           sqlite3_bind_int64(insert.get(), i + 1, v.Number());
         else
-          sqlite3_bind_text(insert.get(), i + 1, v.Str().data(), static_cast<int>(v.Str().size()),
-                            SQLITE_TRANSIENT);
+          sqlite3_bind_text(insert.get(), i + 1, v.Str().data(), static_cast<int>(v.Str().size()), SQLITE_TRANSIENT);
       }
       conn.Step(insert.get());
     }
@@ -179,9 +178,8 @@ std::string ConvertJetDatabase(const std::string& path) {
   std::error_code ec;
   if (fs::exists(kept, ec))
     throw DbError(provider_error::kFileExists, kept + " already exists; move it away so that " + path +
-                                   " can be converted and its original kept there.");
-  const std::string tmp =
-      sqlite::WriteTempDatabase(path, [&](Connection& conn) { FillFromJet(conn, tables); });
+                                                   " can be converted and its original kept there.");
+  const std::string tmp = sqlite::WriteTempDatabase(path, [&](Connection& conn) { FillFromJet(conn, tables); });
 
   // A second name for the original, then the new file over the first: the
   // file name never stands empty, and the original's bytes are never copied.
@@ -196,8 +194,10 @@ std::string ConvertJetDatabase(const std::string& path) {
   try {
     sqlite::RenameOver(tmp, path);
   } catch (const DbError&) {
-    if (linked) fs::remove(kept, ec);
-    else fs::rename(kept, target, ec);
+    if (linked)
+      fs::remove(kept, ec);
+    else
+      fs::rename(kept, target, ec);
     sqlite::RemoveTemp(tmp);
     throw;
   }

@@ -17,16 +17,14 @@ struct QueryShape {
 };
 
 QueryShape Classify(const std::string& sql) {
-  static const std::regex simple(
-      R"(^\s*SELECT\s+(\*|[A-Za-z_]\w*(?:\s*,\s*[A-Za-z_]\w*)*)\s+FROM\s+([A-Za-z_]\w*))"
-      R"(((?:\s+(?:WHERE|ORDER\s+BY)\b[\s\S]*)?)\s*;?\s*$)",
-      std::regex::icase);
+  static const std::regex simple(R"(^\s*SELECT\s+(\*|[A-Za-z_]\w*(?:\s*,\s*[A-Za-z_]\w*)*)\s+FROM\s+([A-Za-z_]\w*))"
+                                 R"(((?:\s+(?:WHERE|ORDER\s+BY)\b[\s\S]*)?)\s*;?\s*$)",
+                                 std::regex::icase);
   static const std::regex grouping(R"(\b(GROUP\s+BY|UNION|JOIN|HAVING)\b)", std::regex::icase);
   std::smatch m;
-  if (!std::regex_match(sql, m, simple) || std::regex_search(m[3].first, m[3].second, grouping))
-    return {};
-  return {m[2].str(), "SELECT rowid AS " + std::string(kRowidName) + ", " + m[1].str() + " FROM " +
-                          m[2].str() + m[3].str()};
+  if (!std::regex_match(sql, m, simple) || std::regex_search(m[3].first, m[3].second, grouping)) return {};
+  return {m[2].str(),
+          "SELECT rowid AS " + std::string(kRowidName) + ", " + m[1].str() + " FROM " + m[2].str() + m[3].str()};
 }
 
 std::string Lower(std::string s) {
@@ -36,9 +34,7 @@ std::string Lower(std::string s) {
 
 DbError NoCurrent() { return DbError(kNoCurrentRecord, "no current record"); }
 DbError ReadOnly() { return DbError(kReadOnly, "Current Recordset does not support updating."); }
-DbError ForwardOnly() {
-  return DbError(kNotAllowed, "Operation is not allowed on a cursor that only goes forward.");
-}
+DbError ForwardOnly() { return DbError(kNotAllowed, "Operation is not allowed on a cursor that only goes forward."); }
 
 }  // namespace
 
@@ -241,8 +237,7 @@ void SqliteRecordset::CheckWritable() const {
 }
 
 void SqliteRecordset::CheckRow(int row) const {
-  if (row < 0 || row >= Count())
-    throw DbError(kOutOfRange, "row " + std::to_string(row) + " is out of range");
+  if (row < 0 || row >= Count()) throw DbError(kOutOfRange, "row " + std::to_string(row) + " is out of range");
 }
 
 void SqliteRecordset::SavePending() {
@@ -283,8 +278,7 @@ void SqliteRecordset::Insert() {
   }
   const std::string table = QuoteIdentifier(snap_.table);
   sqlite3_stmt* stmt = conn_->Cached(cols.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
-                                                  : "INSERT INTO " + table + " (" + cols +
-                                                        ") VALUES (" + marks + ")");
+                                                  : "INSERT INTO " + table + " (" + cols + ") VALUES (" + marks + ")");
   {
     Reset reset(stmt);
     int param = 0;
@@ -309,8 +303,7 @@ void SqliteRecordset::WriteEdits() {
       sets += (sets.empty() ? "" : ",") + QuoteIdentifier(snap_.names[static_cast<std::size_t>(e.first)]) + "=?";
       read_back = read_back || MayConvert(e.first, Cell(cur_, e.first));
     }
-    sqlite3_stmt* stmt =
-        conn_->Cached("UPDATE " + QuoteIdentifier(snap_.table) + " SET " + sets + " WHERE rowid=?");
+    sqlite3_stmt* stmt = conn_->Cached("UPDATE " + QuoteIdentifier(snap_.table) + " SET " + sets + " WHERE rowid=?");
     {
       Reset reset(stmt);
       int param = 0;

@@ -90,7 +90,7 @@ class SqliteRecordset final : public Recordset {
   std::string table_;  // the table written to; empty: read-only
   bool open_ = false;
   Snapshot snap_;
-  int cur_ = 0;                   // == row count: past the last row
+  int cur_ = 0;                  // == row count: past the last row
   std::map<int, Value> edited_;  // position -> value read, for the current row
   bool adding_ = false;
   std::vector<Value> new_values_;

@@ -12,20 +12,16 @@ enum Tone { kNone, kAcute, kGrave, kHook, kTilde, kDot, kTones };
 
 // Precomposed letters by vowel and tone (NFC).
 const char* const kLower[kVowels][kTones] = {
-    {"a", "á", "à", "ả", "ã", "ạ"}, {"ă", "ắ", "ằ", "ẳ", "ẵ", "ặ"},
-    {"â", "ấ", "ầ", "ẩ", "ẫ", "ậ"}, {"e", "é", "è", "ẻ", "ẽ", "ẹ"},
-    {"ê", "ế", "ề", "ể", "ễ", "ệ"}, {"i", "í", "ì", "ỉ", "ĩ", "ị"},
-    {"o", "ó", "ò", "ỏ", "õ", "ọ"}, {"ô", "ố", "ồ", "ổ", "ỗ", "ộ"},
-    {"ơ", "ớ", "ờ", "ở", "ỡ", "ợ"}, {"u", "ú", "ù", "ủ", "ũ", "ụ"},
-    {"ư", "ứ", "ừ", "ử", "ữ", "ự"}, {"y", "ý", "ỳ", "ỷ", "ỹ", "ỵ"},
+    {"a", "á", "à", "ả", "ã", "ạ"}, {"ă", "ắ", "ằ", "ẳ", "ẵ", "ặ"}, {"â", "ấ", "ầ", "ẩ", "ẫ", "ậ"},
+    {"e", "é", "è", "ẻ", "ẽ", "ẹ"}, {"ê", "ế", "ề", "ể", "ễ", "ệ"}, {"i", "í", "ì", "ỉ", "ĩ", "ị"},
+    {"o", "ó", "ò", "ỏ", "õ", "ọ"}, {"ô", "ố", "ồ", "ổ", "ỗ", "ộ"}, {"ơ", "ớ", "ờ", "ở", "ỡ", "ợ"},
+    {"u", "ú", "ù", "ủ", "ũ", "ụ"}, {"ư", "ứ", "ừ", "ử", "ữ", "ự"}, {"y", "ý", "ỳ", "ỷ", "ỹ", "ỵ"},
 };
 const char* const kUpper[kVowels][kTones] = {
-    {"A", "Á", "À", "Ả", "Ã", "Ạ"}, {"Ă", "Ắ", "Ằ", "Ẳ", "Ẵ", "Ặ"},
-    {"Â", "Ấ", "Ầ", "Ẩ", "Ẫ", "Ậ"}, {"E", "É", "È", "Ẻ", "Ẽ", "Ẹ"},
-    {"Ê", "Ế", "Ề", "Ể", "Ễ", "Ệ"}, {"I", "Í", "Ì", "Ỉ", "Ĩ", "Ị"},
-    {"O", "Ó", "Ò", "Ỏ", "Õ", "Ọ"}, {"Ô", "Ố", "Ồ", "Ổ", "Ỗ", "Ộ"},
-    {"Ơ", "Ớ", "Ờ", "Ở", "Ỡ", "Ợ"}, {"U", "Ú", "Ù", "Ủ", "Ũ", "Ụ"},
-    {"Ư", "Ứ", "Ừ", "Ử", "Ữ", "Ự"}, {"Y", "Ý", "Ỳ", "Ỷ", "Ỹ", "Ỵ"},
+    {"A", "Á", "À", "Ả", "Ã", "Ạ"}, {"Ă", "Ắ", "Ằ", "Ẳ", "Ẵ", "Ặ"}, {"Â", "Ấ", "Ầ", "Ẩ", "Ẫ", "Ậ"},
+    {"E", "É", "È", "Ẻ", "Ẽ", "Ẹ"}, {"Ê", "Ế", "Ề", "Ể", "Ễ", "Ệ"}, {"I", "Í", "Ì", "Ỉ", "Ĩ", "Ị"},
+    {"O", "Ó", "Ò", "Ỏ", "Õ", "Ọ"}, {"Ô", "Ố", "Ồ", "Ổ", "Ỗ", "Ộ"}, {"Ơ", "Ớ", "Ờ", "Ở", "Ỡ", "Ợ"},
+    {"U", "Ú", "Ù", "Ủ", "Ũ", "Ụ"}, {"Ư", "Ứ", "Ừ", "Ử", "Ữ", "Ự"}, {"Y", "Ý", "Ỳ", "Ỷ", "Ỹ", "Ỵ"},
 };
 
 struct Base {
@@ -97,10 +93,14 @@ const char* Compose(Base base, Mark mark) {
       if (v == kY && mark.tone == kDot) return nullptr;
       break;
     case MarkKind::Circumflex:
-      if (v == kA) v = kACirc;
-      else if (v == kE) v = kECirc;
-      else if (v == kO) v = kOCirc;
-      else return nullptr;
+      if (v == kA)
+        v = kACirc;
+      else if (v == kE)
+        v = kECirc;
+      else if (v == kO)
+        v = kOCirc;
+      else
+        return nullptr;
       break;
     case MarkKind::Breve:
       if (v != kA) return nullptr;
@@ -140,8 +140,7 @@ std::string VniToUtf8(const std::string& vni) {
     const auto c = static_cast<std::uint8_t>(vni[i]);
     Base base;
     Mark mark;
-    if (i + 1 < vni.size() && BaseOf(c, base) &&
-        MarkOf(static_cast<std::uint8_t>(vni[i + 1]), mark)) {
+    if (i + 1 < vni.size() && BaseOf(c, base) && MarkOf(static_cast<std::uint8_t>(vni[i + 1]), mark)) {
       if (const char* letter = Compose(base, mark)) {
         out += letter;
         ++i;

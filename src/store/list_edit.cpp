@@ -31,8 +31,7 @@ void FrmForm::UpdateEditButtons() {
 }
 
 bool FrmForm::AnyRow(const std::string& condition) {
-  Recordset& rs =
-      OpenRs("SELECT EXISTS (SELECT 1 FROM PORT" + std::to_string(PortNo) + " WHERE " + condition + ")");
+  Recordset& rs = OpenRs("SELECT EXISTS (SELECT 1 FROM PORT" + std::to_string(PortNo) + " WHERE " + condition + ")");
   const bool any = rs.Field(0) == Value(1);
   CloseRs();
   return any;
@@ -67,7 +66,8 @@ void FrmForm::CmdAdd_Click() {
       return;
     }
     if (f.one_byte && !frames::AsByte(f.value)) {
-      Refuse(Message(f.label) + " " + Message::Number(*f.value) + " does not fit one byte (0 to 255); nothing was added.");
+      Refuse(Message(f.label) + " " + Message::Number(*f.value) +
+             " does not fit one byte (0 to 255); nothing was added.");
       return;
     }
   }
@@ -138,8 +138,7 @@ void FrmForm::CloseGapAfter(std::int16_t deleted) {
     return;
   }
   bool run = true;
-  for (std::int64_t next = deleted + 1; run && !Rs->Eof(); Rs->MoveNext(), ++next)
-    run = Rs->Field(0) == Value(next);
+  for (std::int64_t next = deleted + 1; run && !Rs->Eof(); Rs->MoveNext(), ++next) run = Rs->Field(0) == Value(next);
   CloseRs();
   if (run) {
     // A table scan: the index range would need a second pass to update
@@ -154,8 +153,7 @@ void FrmForm::CloseGapAfter(std::int16_t deleted) {
   // the 16-bit range; the delete is undone rather than wrap them around.
   std::int32_t n = deleted;
   do {
-    if (n > 32767)
-      throw Refused{"The rows behind it would be numbered beyond 32767; nothing was deleted."};
+    if (n > 32767) throw Refused{"The rows behind it would be numbered beyond 32767; nothing was deleted."};
     rs.SetField(0, static_cast<std::int16_t>(n));
     rs.UpdateBatch();
     rs.MoveNext();
@@ -187,8 +185,7 @@ void FrmForm::MoveRow(int step) {
 
   BackUpBefore(false);
   InTransaction([&] {
-    Recordset& rs =
-        OpenRs("SELECT * FROM PORT" + std::to_string(PortNo) + " WHERE STT=" + std::to_string(t));
+    Recordset& rs = OpenRs("SELECT * FROM PORT" + std::to_string(PortNo) + " WHERE STT=" + std::to_string(t));
     if (rs.RecordCount() > 0) {
       rs.MoveFirst();
       rs.SetField(0, c);

@@ -45,8 +45,9 @@ class BusyFile : public FormTest, public ::testing::WithParamInterface<Operation
   }
 
   std::string File() const {
-    return Rows("SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2 UNION ALL "
-                "SELECT 3, rowid, * FROM PORT3 UNION ALL SELECT 4, Port, MaxValue, 0, 0, 0, 0, 0, 0 FROM MaxPort");
+    return Rows(
+        "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2 UNION ALL "
+        "SELECT 3, rowid, * FROM PORT3 UNION ALL SELECT 4, Port, MaxValue, 0, 0, 0, 0, 0, 0 FROM MaxPort");
   }
 
   // Every control's state and the grid's rows, as the operator sees them.
@@ -109,16 +110,15 @@ const char kUnchanged[] = "1|a\n2|b\n3|c\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Operations, BusyFile,
-    ::testing::Values(
-        Operation{"ChoosePort", [](FrmForm& f) { f.CmbPORT.Choose(0); }, kUnchanged},
-        Operation{"GridClick", [](FrmForm& f) { f.DataGrid.ClickRow(1); }, kUnchanged},
-        Operation{"Add", [](FrmForm& f) { f.CmdAdd.PerformClick(); }, "1|a\n2|b\n3|c\n4|07 Seven\n"},
-        Operation{"Delete", [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "1|a\n2|c\n"},
-        Operation{"Up", [](FrmForm& f) { f.CmdUP.PerformClick(); }, "1|b\n2|a\n3|c\n"},
-        Operation{"Down", [](FrmForm& f) { f.CmdDOWN.PerformClick(); }, "1|a\n2|c\n3|b\n"},
-        Operation{"Send", [](FrmForm& f) { f.CmdSEND.PerformClick(); }, kUnchanged},
-        Operation{"Program", [](FrmForm& f) { f.CmdMaxport.PerformClick(); }, kUnchanged},
-        Operation{"New", [](FrmForm& f) { f.MnuNew.PerformClick(); }, ""}),
+    ::testing::Values(Operation{"ChoosePort", [](FrmForm& f) { f.CmbPORT.Choose(0); }, kUnchanged},
+                      Operation{"GridClick", [](FrmForm& f) { f.DataGrid.ClickRow(1); }, kUnchanged},
+                      Operation{"Add", [](FrmForm& f) { f.CmdAdd.PerformClick(); }, "1|a\n2|b\n3|c\n4|07 Seven\n"},
+                      Operation{"Delete", [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "1|a\n2|c\n"},
+                      Operation{"Up", [](FrmForm& f) { f.CmdUP.PerformClick(); }, "1|b\n2|a\n3|c\n"},
+                      Operation{"Down", [](FrmForm& f) { f.CmdDOWN.PerformClick(); }, "1|a\n2|c\n3|b\n"},
+                      Operation{"Send", [](FrmForm& f) { f.CmdSEND.PerformClick(); }, kUnchanged},
+                      Operation{"Program", [](FrmForm& f) { f.CmdMaxport.PerformClick(); }, kUnchanged},
+                      Operation{"New", [](FrmForm& f) { f.MnuNew.PerformClick(); }, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -38,13 +38,28 @@ constexpr std::uint64_t kDefaultSeed = 7100;
 // ------------------------------------------------------------ the model --
 
 enum Ctl {
-  kCmbCOM, kCmdConnect, kCmbPORT, kTxtMaxport, kCmdMaxport, kCmbFunc, kTxtLoop, kTxtDelay, kTxtA,
-  kTxtB, kCmdDOWN, kCmdUP, kCmdSEND, kCmdAdd, kCmdDEL, kCmdTest, kDataGrid, kCtlCount
+  kCmbCOM,
+  kCmdConnect,
+  kCmbPORT,
+  kTxtMaxport,
+  kCmdMaxport,
+  kCmbFunc,
+  kTxtLoop,
+  kTxtDelay,
+  kTxtA,
+  kTxtB,
+  kCmdDOWN,
+  kCmdUP,
+  kCmdSEND,
+  kCmdAdd,
+  kCmdDEL,
+  kCmdTest,
+  kDataGrid,
+  kCtlCount
 };
-const char* const kCtlName[kCtlCount] = {
-    "CmbCOM", "CmdConnect", "CmbPORT", "TxtMaxport", "CmdMaxport", "CmbFunc", "TxtLoop", "TxtDelay",
-    "TxtA",   "TxtB",       "CmdDOWN", "CmdUP",      "CmdSEND",    "CmdAdd",  "CmdDEL",  "CmdTest",
-    "DataGrid"};
+const char* const kCtlName[kCtlCount] = {"CmbCOM",  "CmdConnect", "CmbPORT", "TxtMaxport", "CmdMaxport", "CmbFunc",
+                                         "TxtLoop", "TxtDelay",   "TxtA",    "TxtB",       "CmdDOWN",    "CmdUP",
+                                         "CmdSEND", "CmdAdd",     "CmdDEL",  "CmdTest",    "DataGrid"};
 bool IsField(int c) { return c == kTxtMaxport || (c >= kTxtLoop && c <= kTxtB); }
 bool IsCombo(int c) { return c == kCmbCOM || c == kCmbPORT || c == kCmbFunc; }
 
@@ -55,8 +70,8 @@ const char kCatalogueSql[] =
     "INSERT INTO ShowFunc VALUES (1, '07 Seven'), (2, '12 Twelve'), (3, '  3 Three  '),"
     " (4, NULL), (5, 'Xx no code'), (6, '-1 Minus'), (7, '99 Ninety-nine');\n"
     "INSERT INTO FuncBoder VALUES (1, '01 Border one'), (2, '5 Five'), (3, '02 Border two');\n";
-const std::vector<std::string> kShowFunc = {"07 Seven", "12 Twelve", "3 Three", "Xx no code",
-                                            "-1 Minus", "99 Ninety-nine"};
+const std::vector<std::string> kShowFunc = {"07 Seven",   "12 Twelve", "3 Three",
+                                            "Xx no code", "-1 Minus",  "99 Ninety-nine"};
 const std::vector<std::string> kFuncBoder = {"01 Border one", "5 Five", "02 Border two"};
 const std::vector<std::string> kComItems = {"COM 1", "COM 3", "COM 4"};
 const std::vector<std::string> kPortItems = {"PORT1", "PORT2", "PORT3"};
@@ -174,8 +189,7 @@ class Model {
   std::vector<int> Sorted(int t) const {
     std::vector<int> idx(tables[t].size());
     std::iota(idx.begin(), idx.end(), 0);
-    std::stable_sort(idx.begin(), idx.end(),
-                     [&](int x, int y) { return tables[t][x].stt < tables[t][y].stt; });
+    std::stable_sort(idx.begin(), idx.end(), [&](int x, int y) { return tables[t][x].stt < tables[t][y].stt; });
     return idx;
   }
 
@@ -198,7 +212,6 @@ class Model {
   }
 
  private:
-
   void Choose(int c, int index) {
     MoveFocus(c);
     const auto& items = c == kCmbCOM ? kComItems : c == kCmbPORT ? kPortItems : catalogue;
@@ -308,8 +321,8 @@ class Model {
   }
 
   void Reset() {
-    for (int c : {kCmdMaxport, kCmdDOWN, kCmdUP, kCmdSEND, kCmdAdd, kCmdDEL, kCmdTest, kTxtMaxport,
-                  kCmbFunc, kTxtLoop, kTxtDelay, kTxtA, kTxtB})
+    for (int c : {kCmdMaxport, kCmdDOWN, kCmdUP, kCmdSEND, kCmdAdd, kCmdDEL, kCmdTest, kTxtMaxport, kCmbFunc, kTxtLoop,
+                  kTxtDelay, kTxtA, kTxtB})
       ctl[c].enabled = false;
     ctl[kCmbPORT].text = "PORT ?";
     ctl[kCmbFunc].text = kFuncPlaceholder;
@@ -322,8 +335,7 @@ class Model {
     const std::vector<Row>& rows = tables[p];
     Reload();
     next_stt = 1;
-    for (const Row& r : rows)
-      next_stt = std::max(*next_stt, r.stt + 1);
+    for (const Row& r : rows) next_stt = std::max(*next_stt, r.stt + 1);
     ctl[kCmdMaxport].enabled = ctl[kCmbFunc].enabled = true;
     SetText(kTxtB, Trim(ctl[kTxtMaxport].text));
     catalogue = p == 3 ? kFuncBoder : kShowFunc;
@@ -525,8 +537,7 @@ std::string Describe(const Action& a) {
     case Act::Focus: return "Focus(" + name + ")";
     case Act::Click:
     case Act::Press:
-      return std::string(a.act == Act::Click ? "Click(" : "Press(") + name +
-             (a.failing ? ", failing write)" : ")");
+      return std::string(a.act == Act::Click ? "Click(" : "Press(") + name + (a.failing ? ", failing write)" : ")");
     case Act::ClickRow: return "ClickRow(" + arg + ")";
     case Act::KeyRow: return "KeyRow(" + arg + ")";
     case Act::New: return "New()";
@@ -601,9 +612,9 @@ Action Generate(Rng& rng, const Model& m) {
   }
   if (take(10)) return {Act::Focus, Pick(rng, kCtlCount)};
   if (take(72)) {
-    static const int kButtons[] = {kCmdAdd,  kCmdAdd,  kCmdAdd,     kCmdAdd,    kCmdAdd, kCmdDEL,  kCmdDEL,
-                                   kCmdDEL,  kCmdUP,   kCmdUP,      kCmdUP,     kCmdDOWN, kCmdDOWN, kCmdDOWN,
-                                   kCmdSEND, kCmdSEND, kCmdTest,    kCmdTest,   kCmdMaxport, kCmdConnect};
+    static const int kButtons[] = {kCmdAdd,  kCmdAdd,  kCmdAdd,  kCmdAdd,  kCmdAdd,     kCmdDEL,    kCmdDEL,
+                                   kCmdDEL,  kCmdUP,   kCmdUP,   kCmdUP,   kCmdDOWN,    kCmdDOWN,   kCmdDOWN,
+                                   kCmdSEND, kCmdSEND, kCmdTest, kCmdTest, kCmdMaxport, kCmdConnect};
     const int b = kButtons[Pick(rng, 20)];
     const bool writes = b == kCmdConnect || b == kCmdSEND || b == kCmdTest || b == kCmdMaxport;
     return {Pick(rng, 7) == 0 ? Act::Press : Act::Click, b, 0, writes && Pick(rng, 30) == 0};
@@ -687,8 +698,8 @@ class Product {
     sql << kCatalogueSql << "DELETE FROM PORT_TEMP;\nDELETE FROM MaxPort;\n";
     for (int t = 0; t < 4; ++t)
       for (const Row& r : s.tables[t])
-        sql << "INSERT INTO " << kTables[t] << " VALUES (" << r.stt << ", " << r.code << ", '" << r.name
-            << "', " << r.delay << ", " << r.loop << ", " << r.a << ", " << r.b << ");\n";
+        sql << "INSERT INTO " << kTables[t] << " VALUES (" << r.stt << ", " << r.code << ", '" << r.name << "', "
+            << r.delay << ", " << r.loop << ", " << r.a << ", " << r.b << ");\n";
     for (int p = 1; p <= 3; ++p)
       if (s.caps[p] != kNoRow)
         sql << "INSERT INTO MaxPort VALUES (" << p << ", "
@@ -721,8 +732,7 @@ class Product {
       for (const Row& r : m.tables[t]) expected[t] += Line(r) + "\n";
     for (int p = 1; p <= 3; ++p)
       if (m.caps[p] != kNoRow)
-        expected[4] +=
-            std::to_string(p) + "|" + (m.caps[p] == kNull ? "NULL" : std::to_string(m.caps[p])) + "\n";
+        expected[4] += std::to_string(p) + "|" + (m.caps[p] == kNull ? "NULL" : std::to_string(m.caps[p])) + "\n";
     static const char* const kNames[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3", "MaxPort"};
     for (int t = 0; t < 5; ++t)
       if (found[t] != expected[t])
@@ -757,13 +767,13 @@ class Product {
     for (int c = 0; c < kCtlCount; ++c) {
       const Model::Control& e = m.ctl[c];
       const auto* field = IsField(c) ? static_cast<const TextField*>(ctl_[c]) : nullptr;
-      const std::string text = field          ? field->Text()
-                               : IsCombo(c)   ? static_cast<const Combo*>(ctl_[c])->Text()
+      const std::string text = field              ? field->Text()
+                               : IsCombo(c)       ? static_cast<const Combo*>(ctl_[c])->Text()
                                : c == kCmdConnect ? static_cast<const Button*>(ctl_[c])->Caption()
                                                   : "";
       const std::string expected = state(e.enabled, e.text, field ? e.sel_start : -1, e.sel_len);
-      const std::string found = state(ctl_[c]->Enabled(), text, field ? field->SelStart() : -1,
-                                      field ? field->SelLength() : 0);
+      const std::string found =
+          state(ctl_[c]->Enabled(), text, field ? field->SelStart() : -1, field ? field->SelLength() : 0);
       if (expected != found)
         return std::string("control ") + kCtlName[c] + ": expected " + expected + ", found " + found;
     }
@@ -844,7 +854,9 @@ std::string DescribeStart(const Start& s) {
   out += "  MaxPort:";
   for (int p = 1; p <= 3; ++p)
     out += " " + std::to_string(p) + "=" +
-           (s.caps[p] == kNoRow ? "no row" : s.caps[p] == kNull ? "NULL" : std::to_string(s.caps[p]));
+           (s.caps[p] == kNoRow  ? "no row"
+            : s.caps[p] == kNull ? "NULL"
+                                 : std::to_string(s.caps[p]));
   return out + "\n";
 }
 
@@ -873,8 +885,7 @@ void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
          << ".\nReplay it: ZL_RANDOM_SEED=" << seed << " ZL_RANDOM_ACTIONS=" << length
          << " build/tests/app/random_operator_test\nStart:\n"
          << DescribeStart(start) << "Shrunk to " << shrunk.size() << " actions:\n";
-  for (std::size_t i = 0; i < shrunk.size(); ++i)
-    report << "  " << i + 1 << ". " << Describe(shrunk[i]) << "\n";
+  for (std::size_t i = 0; i < shrunk.size(); ++i) report << "  " << i + 1 << ". " << Describe(shrunk[i]) << "\n";
   report << "First mismatch: " << (last ? last->what : "none (the shrunk list passes)");
   if (!last || last->what != what) report << "\nFirst mismatch of the whole walk: " << what;
   ADD_FAILURE() << report.str();

@@ -22,7 +22,8 @@ void PrintTo(const Where& w, std::ostream* os) { *os << w.name; }
 class ReadOnlyFile : public FormTest, public ::testing::WithParamInterface<Where> {
  protected:
   std::string ExtraSql() const override {
-    return std::string(kCatalogueSql) + "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30);\n";
+    return std::string(kCatalogueSql) +
+           "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30);\n";
   }
 };
 
@@ -61,8 +62,7 @@ TEST_P(ReadOnlyFile, ShowsAndSendsButRefusesEveryChangeWithTheReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ReadOnlyFile,
-                         ::testing::Values(Where{"File", false, "read-only"},
-                                           Where{"Folder", true, "folder"}),
+                         ::testing::Values(Where{"File", false, "read-only"}, Where{"Folder", true, "folder"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -31,10 +31,9 @@ TEST_F(NumericFields, LeftFieldsAreBoundedLoopTimeStartByOneEndByTheCapacity) {
   EXPECT_EQ(Leave(f.TxtA, "300"), "300");  // never compared with End or the capacity
   // End, {capacity, typed, left}: above it, the capacity's text trimmed; below one,
   // the text as it stands; no number, no upper bound.
-  const char* cases[][3] = {{"20", "25", "20"},  {"20", "020", "020"},  {"20", "0", "20"},
-                            {"20", "7", "7"},    {"20", "", "20"},      {" 20 ", "25", "20"},
-                            {" 20 ", "0", " 20 "}, {"0", "5", "0"},     {"?", "25", "25"},
-                            {"?", "0", "?"}};
+  const char* cases[][3] = {{"20", "25", "20"}, {"20", "020", "020"}, {"20", "0", "20"},     {"20", "7", "7"},
+                            {"20", "", "20"},   {" 20 ", "25", "20"}, {" 20 ", "0", " 20 "}, {"0", "5", "0"},
+                            {"?", "25", "25"},  {"?", "0", "?"}};
   for (const auto& c : cases) {
     form->TxtMaxport.SetText(c[0]);
     EXPECT_EQ(Leave(form->TxtB, c[1]), c[2]) << "capacity " << c[0] << " typed " << c[1];

@@ -78,7 +78,12 @@ TEST_F(BoardCommands, ProgramSendsTheCapacityAndThenStoresIt) {
 TEST_F(BoardCommands, RefusalsSendAndStoreNothing) {
   ChoosePort(2);
   const std::string caps = Rows("SELECT * FROM MaxPort ORDER BY Port");
-  struct Case { const char* what; std::function<void()> prepare; Button* button; const char* says = ""; };
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    Button* button;
+    const char* says = "";
+  };
   FrmForm& f = *form;
   const auto closed = [&] {
     ChoosePort(1);  // rows, capacity 40 and an effect: only the closed port is wrong
@@ -91,12 +96,34 @@ TEST_F(BoardCommands, RefusalsSendAndStoreNothing) {
       {"empty list", [] {}, &f.CmdSEND},
       {"capacity 300", [&] { f.TxtMaxport.SetText("300"); }, &f.CmdMaxport},
       {"capacity ?", [&] { f.TxtMaxport.SetText("?"); }, &f.CmdMaxport},
-      {"capacity byte 300", [&] { f.TxtMaxport.SetText("300"); ChooseEffect(0); f.TxtB.SetText("30"); }, &f.CmdTest},
-      {"loop 256", [&] { f.TxtMaxport.SetText("30"); ChooseEffect(0); f.TxtLoop.SetText("256"); }, &f.CmdTest},
+      {"capacity byte 300",
+       [&] {
+         f.TxtMaxport.SetText("300");
+         ChooseEffect(0);
+         f.TxtB.SetText("30");
+       },
+       &f.CmdTest},
+      {"loop 256",
+       [&] {
+         f.TxtMaxport.SetText("30");
+         ChooseEffect(0);
+         f.TxtLoop.SetText("256");
+       },
+       &f.CmdTest},
       {"no code", [&] { ChooseEffect(3); }, &f.CmdTest, "\"Chọn kiểu hiệu ứng ?\" has no effect code"},
       {"code -1", [&] { ChooseEffect(4); }, &f.CmdTest},
-      {"empty end", [&] { ChooseEffect(0); f.TxtB.SetText(""); }, &f.CmdTest},
-      {"upload capacity 300", [&] { ChoosePort(1); f.TxtMaxport.SetText("300"); }, &f.CmdSEND},
+      {"empty end",
+       [&] {
+         ChooseEffect(0);
+         f.TxtB.SetText("");
+       },
+       &f.CmdTest},
+      {"upload capacity 300",
+       [&] {
+         ChoosePort(1);
+         f.TxtMaxport.SetText("300");
+       },
+       &f.CmdSEND},
       {"closed: SEND", closed, &f.CmdSEND},
       {"closed: TEST", [] {}, &f.CmdTest},
       {"closed: Program", [] {}, &f.CmdMaxport},

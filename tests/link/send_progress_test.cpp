@@ -49,8 +49,7 @@ TEST(SendProgress, TimeLeftIsRoundedAndGivenInMinutesFromOne) {
   EXPECT_EQ(p.Status(), "Sending the PORT1 list (32,000 effects): 160,005 bytes left, about 1 min 23 s");
   p.Written("PORT2 list", 5 + 5 * 32000, 32000);
   p.Pending(120 * kLine);
-  EXPECT_EQ(p.Status(),
-            "Sending the PORT1 list (32,000 effects) and 1 more frame: 230,400 bytes left, about 2 min");
+  EXPECT_EQ(p.Status(), "Sending the PORT1 list (32,000 effects) and 1 more frame: 230,400 bytes left, about 2 min");
   p.Pending(59 * kLine + kLine / 2);  // 59.5 s
   EXPECT_EQ(p.Status(), "Sending the PORT2 list (32,000 effects): 114,240 bytes left, about 1 min");
   p.Pending(kLine / 2 - 1);

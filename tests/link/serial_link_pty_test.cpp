@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -131,10 +131,10 @@ class PtyBoard : public ::testing::Test {
   // `rows` rows on port 1, some of whose bytes equal the frame markers;
   // connected, with port 1 chosen.
   void ListOf(int rows, const QStringList& args = {}) {
-    ASSERT_NO_FATAL_FAILURE(Start("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                                      std::to_string(rows) +
-                                      ") INSERT INTO PORT1 SELECT i, i % 100, 'x', i % 256, i * 7 % 256, 1, 40 FROM n;\n",
-                                  args));
+    ASSERT_NO_FATAL_FAILURE(
+        Start("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(rows) +
+                  ") INSERT INTO PORT1 SELECT i, i % 100, 'x', i % 256, i * 7 % 256, 1, 40 FROM n;\n",
+              args));
     ASSERT_NO_FATAL_FAILURE(Connect());
     form->CmbPORT.Choose(0);
   }
@@ -303,10 +303,10 @@ TEST_F(PtyBoard, TheWindowKeepsAnsweringWhileUploadsLeaveAtTheLineRate) {
       << statuses.join('\n').toStdString();
   EXPECT_EQ(statuses.back().toStdString(), "PORT1 list sent (2,000 effects), and 2 more frames.");
   EXPECT_TRUE(messages.shown.empty()) << messages.shown[0];
-  std::printf("three SEND clicks: %lld ms; longest gap between ticks after them: %lld ms, "
-              "the longest the program answers for: %lld ms\n",
-              static_cast<long long>(clicks_ms), static_cast<long long>(longest),
-              static_cast<long long>(longest_own));
+  std::printf(
+      "three SEND clicks: %lld ms; longest gap between ticks after them: %lld ms, "
+      "the longest the program answers for: %lld ms\n",
+      static_cast<long long>(clicks_ms), static_cast<long long>(longest), static_cast<long long>(longest_own));
 }
 
 // The board hangs up while three uploads are still with the port: one

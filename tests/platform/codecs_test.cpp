@@ -46,20 +46,18 @@ TEST(Cp1252, AgreesWithTheSystemsTable) {
 }
 
 TEST(Cp1252, CharactersOfTheCodesAndThoseWithoutOne) {
-  const std::pair<std::string, std::string> decoded[] = {
-      {"Loop 12", "Loop 12"},
-      {"\x80\x8C\x99\x9F", "\u20AC\u0152\u2122\u0178"},
-      {"\xA0\xEF\xFF", "\u00A0\u00EF\u00FF"},
-      // Codes Windows-1252 leaves open keep their control character.
-      {"\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"}};
+  const std::pair<std::string, std::string> decoded[] = {{"Loop 12", "Loop 12"},
+                                                         {"\x80\x8C\x99\x9F", "\u20AC\u0152\u2122\u0178"},
+                                                         {"\xA0\xEF\xFF", "\u00A0\u00EF\u00FF"},
+                                                         // Codes Windows-1252 leaves open keep their control character.
+                                                         {"\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"}};
   for (const auto& [codes, utf8] : decoded) EXPECT_EQ(Cp1252ToUtf8(codes), utf8) << utf8;
-  const std::pair<std::string, std::string> encoded[] = {
-      {"Cha\u00EFy \u20AC\u0178", "Cha\xEFy \x80\x9F"},
-      {"\u01A1", "?"},               // ơ
-      {"a\u0080b", "a?b"},           // the C1 control Windows-1252 uses for €
-      {"x\U0001F600y", "x?y"},       // four-byte sequence
-      {"a\xC3", "a?"},               // cut-off sequence
-      {"\xE2\x82x", "??x"}};         // broken sequence
+  const std::pair<std::string, std::string> encoded[] = {{"Cha\u00EFy \u20AC\u0178", "Cha\xEFy \x80\x9F"},
+                                                         {"\u01A1", "?"},      // ơ
+                                                         {"a\u0080b", "a?b"},  // the C1 control Windows-1252 uses for €
+                                                         {"x\U0001F600y", "x?y"},  // four-byte sequence
+                                                         {"a\xC3", "a?"},          // cut-off sequence
+                                                         {"\xE2\x82x", "??x"}};    // broken sequence
   for (const auto& [utf8, codes] : encoded) EXPECT_EQ(Utf8ToCp1252(utf8), codes) << codes;
 }
 
@@ -85,12 +83,13 @@ TEST(VniToUtf8, DecodesEveryMarkOnTheLettersThatTakeIt) {
 }
 
 TEST(VniToUtf8, MarksThatDoNotComposeAndOtherCodesStayWindows1252) {
-  const char* const unchanged[] = {
-      "ù", "nù",  // no base before the mark
-      "yï",       // y takes no mark for its dot below
-      "uâ", "eê",  // circumflex and breve only on the vowels that take them
-      "aÙ", "Aù",  // no mark of the other case
-      "xa", "Loop PORT1 CONNECT 0123 ?!", "€“”Ÿ", "\u0081\u00a0", ""};
+  const char* const unchanged[] = {"ù",    "nù",  // no base before the mark
+                                   "yï",          // y takes no mark for its dot below
+                                   "uâ",   "eê",  // circumflex and breve only on the vowels that take them
+                                   "aÙ",   "Aù",  // no mark of the other case
+                                   "xa",   "Loop PORT1 CONNECT 0123 ?!",
+                                   "€“”Ÿ", "\u0081\u00a0",
+                                   ""};
   for (const char* text : unchanged) EXPECT_EQ(VniToUtf8(Utf8ToCp1252(text)), text) << text;
   // A mark right after a composed letter belongs to no base.
   EXPECT_EQ(VniToUtf8(Utf8ToCp1252("aùù")), "áù");

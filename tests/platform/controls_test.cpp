@@ -57,7 +57,7 @@ TEST(TextFieldModel, TypingReplacesTheSelectionAndEveryWriteRaisesChange) {
   t.SetSelStart(0);
   t.SetSelLength(99);  // clipped to the text
   EXPECT_EQ(t.SelLength(), 2);
-  t.TypeChar('x');  // dropped by KeyPress
+  t.TypeChar('x');   // dropped by KeyPress
   t.TypeChar('\r');  // a control character inserts nothing
   t.TypeChar('3');
   EXPECT_EQ(t.SelStart(), 1);

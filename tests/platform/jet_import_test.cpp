@@ -108,12 +108,11 @@ TEST_F(JetImport, TheVendorFileArrivesRowForRowAndItsOriginalIsKept) {
 }
 
 TEST_F(JetImport, TheEdgeFileKeepsLimitsNullsEmptyTextsAndWindows1252) {
-  Expected expected{
-      // An empty text stays a text, a NULL stays NULL, numbers stay numbers.
-      {"SELECT typeof(STT), typeof(NameFunc), typeof(TxtB) FROM PORT1 WHERE STT IN (5, 99) ORDER BY STT",
-       "integer|text|integer\ninteger|null|null\n"},
-      {"SELECT count(*) FROM PORT_TEMP", "0\n"},
-      {"SELECT * FROM MaxPort ORDER BY rowid", "1|255\n2|128\n3|64\n"}};
+  Expected expected{// An empty text stays a text, a NULL stays NULL, numbers stay numbers.
+                    {"SELECT typeof(STT), typeof(NameFunc), typeof(TxtB) FROM PORT1 WHERE STT IN (5, 99) ORDER BY STT",
+                     "integer|text|integer\ninteger|null|null\n"},
+                    {"SELECT count(*) FROM PORT_TEMP", "0\n"},
+                    {"SELECT * FROM MaxPort ORDER BY rowid", "1|255\n2|128\n3|64\n"}};
   for (const char* port : {"PORT1", "PORT2", "PORT3"})
     expected.push_back({std::string("SELECT * FROM ") + port + " ORDER BY rowid",
                         "1|10|Chaïy chöõ|0|0|32767|-32768\n2|11|Ñöùng yeân|100|1|32767|-32768\n"

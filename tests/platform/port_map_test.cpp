@@ -15,9 +15,9 @@ using Kind = SerialError::Kind;
 
 // The order is the caller's: sorting by path needs a collator (the Qt side).
 TEST(PortMap, LinksKeepTheirNumbersAndDevicesFillTheRestInTheGivenOrderOnceEach) {
-  const auto map = serial::MapPorts(
-      {{3, "/dev/ttyUSB0"}, {1, "/dev/pts/7"}},
-      {"/dev/ttyS10", "/dev/ttyUSB0", "", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyACM0", "/dev/pts/7"});
+  const auto map =
+      serial::MapPorts({{3, "/dev/ttyUSB0"}, {1, "/dev/pts/7"}},
+                       {"/dev/ttyS10", "/dev/ttyUSB0", "", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyACM0", "/dev/pts/7"});
   const std::map<int, std::string> expected = {
       {1, "/dev/pts/7"}, {2, "/dev/ttyS10"}, {3, "/dev/ttyUSB0"}, {4, "/dev/ttyS2"}, {5, "/dev/ttyACM0"}};
   EXPECT_EQ(map, expected);
@@ -33,8 +33,8 @@ TEST(PortMap, LinksKeepTheirNumbersAndDevicesFillTheRestInTheGivenOrderOnceEach)
 }
 
 TEST(OpenFailureMessage, PermissionTellsWhichGroupToJoin) {
-  const SerialError known = serial::OpenFailure(2, "/dev/ttyUSB1", serial::OpenCause::PermissionDenied, "dialout",
-                                                "Permission denied");
+  const SerialError known =
+      serial::OpenFailure(2, "/dev/ttyUSB1", serial::OpenCause::PermissionDenied, "dialout", "Permission denied");
   EXPECT_EQ(known.GetKind(), Kind::Permission);
   const std::string text = known.what();
   for (const char* part : {"/dev/ttyUSB1", "group \"dialout\"", "log in again"})

@@ -52,7 +52,8 @@ bool PumpUntil(Done done) {
 // Runs the event loop until all that was already queued has been delivered.
 bool PumpQueued() {
   bool reached = false;
-  QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { reached = true; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [&] { reached = true; }, Qt::QueuedConnection);
   return PumpUntil([&] { return reached; });
 }
 
@@ -72,8 +73,10 @@ class ForeignUser {
     if (was_root_ && ::seteuid(0) != 0) std::abort();
     QCoreApplication::removeTranslator(&german_);
     std::setlocale(LC_ALL, locale_.c_str());
-    if (language_) ::setenv("LANGUAGE", language_->c_str(), 1);
-    else ::unsetenv("LANGUAGE");
+    if (language_)
+      ::setenv("LANGUAGE", language_->c_str(), 1);
+    else
+      ::unsetenv("LANGUAGE");
   }
   ForeignUser(const ForeignUser&) = delete;
   ForeignUser& operator=(const ForeignUser&) = delete;
@@ -292,12 +295,14 @@ TEST_F(QtSerialTest, SettingsReachTheLineOpenOrNotAndMalformedOnesAreRefused) {
     bool refused;
     speed_t speed;  // the line's afterwards
     bool two_stops;
-  } cases[] = {{"9600,N,8,2", false, B9600, true}, {"19200,n,8,1", false, B19200, false},
-               {"9600,X,8,2", true, B19200, false}};
+  } cases[] = {
+      {"9600,N,8,2", false, B9600, true}, {"19200,n,8,1", false, B19200, false}, {"9600,X,8,2", true, B19200, false}};
   for (const auto& c : cases) {
     const auto e = Thrown<SerialError>([&] { port_->SetSettings(c.text); });
     EXPECT_EQ(e.has_value(), c.refused) << c.text;
-    if (e) EXPECT_EQ(e->GetKind(), Kind::Other);
+    if (e) {
+      EXPECT_EQ(e->GetKind(), Kind::Other);
+    }
     if (!port_->PortOpen()) port_->SetPortOpen(true);
     termios t{};
     ASSERT_EQ(::tcgetattr(pty_.slave, &t), 0);

@@ -23,8 +23,10 @@ TEST(LineSettingsText, EachFieldIsReadInEitherCaseAndBlanksAroundThemDoNotCount)
     P parity;
     int data_bits;
     S stop_bits;
-  } cases[] = {{"19200,N,8,1", 19200, P::None, 8, S::One},  {" 300 , e , 7 , 1.5 ", 300, P::Even, 7, S::OneAndHalf},
-               {"9600,o,5,2", 9600, P::Odd, 5, S::Two},     {"110,M,6,1", 110, P::Mark, 6, S::One},
+  } cases[] = {{"19200,N,8,1", 19200, P::None, 8, S::One},
+               {" 300 , e , 7 , 1.5 ", 300, P::Even, 7, S::OneAndHalf},
+               {"9600,o,5,2", 9600, P::Odd, 5, S::Two},
+               {"110,M,6,1", 110, P::Mark, 6, S::One},
                {"4800,s,8,2", 4800, P::Space, 8, S::Two}};
   for (const auto& c : cases) {
     const LineSettings s = ParseLineSettings(c.text);
@@ -36,10 +38,9 @@ TEST(LineSettingsText, EachFieldIsReadInEitherCaseAndBlanksAroundThemDoNotCount)
 }
 
 TEST(LineSettingsText, MalformedTextIsRefusedNamingIt) {
-  for (const char* bad :
-       {"19200,X,8,1", "19200,NE,8,1", "fast,N,8,1", "0,N,8,1", "-9600,N,8,1", "+9600,N,8,1", "99999999999,N,8,1",
-        "96 00,N,8,1", "19200,N,9,1", "19200,N,4,1", "19200,N,88,1", "19200,N,8", "19200,N,8,3", "19200,N,8,1,",
-        "19200,,8,1", ""}) {
+  for (const char* bad : {"19200,X,8,1", "19200,NE,8,1", "fast,N,8,1", "0,N,8,1", "-9600,N,8,1", "+9600,N,8,1",
+                          "99999999999,N,8,1", "96 00,N,8,1", "19200,N,9,1", "19200,N,4,1", "19200,N,88,1", "19200,N,8",
+                          "19200,N,8,3", "19200,N,8,1,", "19200,,8,1", ""}) {
     try {
       ParseLineSettings(bad);
       ADD_FAILURE() << "accepted \"" << bad << "\"";

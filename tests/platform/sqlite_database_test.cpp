@@ -21,9 +21,12 @@ namespace zl {
 
 // Readable values in failure messages.
 static void PrintTo(const Value& v, std::ostream* os) {
-  if (v.IsNull()) *os << "NULL";
-  else if (v.IsNumber()) *os << v.Number();
-  else *os << ::testing::PrintToString(v.Str());
+  if (v.IsNull())
+    *os << "NULL";
+  else if (v.IsNumber())
+    *os << v.Number();
+  else
+    *os << ::testing::PrintToString(v.Str());
 }
 
 namespace {

@@ -61,9 +61,12 @@ TEST_F(BackupFolder, KeepsTheNewestTwentyAndNothingElseIsTouched) {
   fs::create_directories(Dir());
   Write(Dir() / "notes.txt", "mine");
   // Names that only look like the program's copies, older than every copy.
-  const std::vector<std::string> mine = {"Data-old.mdb", "Data-2026-11-01_12-00-+1.mdb",
-                                         "Data-2026-11-01_12-00- 1.mdb", "Data-2026-11-01_12-00-00.+3.mdb",
-                                         "Data-2026-11-01_12-00-00. 3.mdb", "Data-2026-11-01_12-00-00.99999999999.mdb"};
+  const std::vector<std::string> mine = {"Data-old.mdb",
+                                         "Data-2026-11-01_12-00-+1.mdb",
+                                         "Data-2026-11-01_12-00- 1.mdb",
+                                         "Data-2026-11-01_12-00-00.+3.mdb",
+                                         "Data-2026-11-01_12-00-00. 3.mdb",
+                                         "Data-2026-11-01_12-00-00.99999999999.mdb"};
   for (const auto& n : mine) Write(Dir() / n, "mine too");
   for (int i = 0; i < 25; ++i) ASSERT_FALSE(b.Take(now_ + i * 3600, Writing(std::to_string(i))));
   const auto names = Copies(Dir());

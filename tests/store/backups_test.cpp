@@ -30,9 +30,10 @@ class WindowBackups : public FormTest {
   }
   fs::path Folder() const { return fs::path(dir) / "backups"; }
   static std::string Lists(const std::string& path) {
-    return QueryRows(path, "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2"
-                           " UNION ALL SELECT 3, rowid, * FROM PORT3"
-                           " UNION ALL SELECT 4, rowid, Port, MaxValue, 0, 0, 0, 0, 0 FROM MaxPort");
+    return QueryRows(path,
+                     "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2"
+                     " UNION ALL SELECT 3, rowid, * FROM PORT3"
+                     " UNION ALL SELECT 4, rowid, Port, MaxValue, 0, 0, 0, 0, 0 FROM MaxPort");
   }
 };
 

@@ -74,13 +74,12 @@ TEST_F(ListEdit, AddAppendsUnderTheNextNumberEnablesSendingAndResetsTheEditButto
   EXPECT_FALSE(form->TxtMaxport.Enabled());
   ClickRow(0);
   EXPECT_EQ(EditButtons(), "D--");  // the only row
-  ChooseEffect(2);  // "  3 Three  " in the catalogue
+  ChooseEffect(2);                  // "  3 Three  " in the catalogue
   form->CmdAdd.PerformClick();
   EXPECT_EQ(State(1), "1:12 Twelve,*2:3 Three | ---");
   EXPECT_TRUE(messages.shown.empty());
   // After a delete the new row leaves a gap; the edit buttons go off.
-  Run({{2, 1, kNone, &FrmForm::CmdDEL, "*1:a,2:c,3:d,4:e | ---"},
-       {2, 1, kNone, nullptr, "1:a,*2:c,3:d,4:e | DUN"}});
+  Run({{2, 1, kNone, &FrmForm::CmdDEL, "*1:a,2:c,3:d,4:e | ---"}, {2, 1, kNone, nullptr, "1:a,*2:c,3:d,4:e | DUN"}});
   ChooseEffect(0);
   form->CmdAdd.PerformClick();
   EXPECT_EQ(State(2), "1:a,2:c,3:d,4:e,*6:07 Seven | ---");
@@ -95,10 +94,14 @@ TEST_F(ListEdit, AddRefusesWhatCannotBeStoredOrSentAndStoresNothing) {
     const char* says = "";
   };
   // The no-code entry's VNI text reaches the operator decoded.
-  const Case cases[] = {{0, &FrmForm::TxtLoop, ""},    {0, &FrmForm::TxtDelay, "99999"},
-                        {0, &FrmForm::TxtA, "1 2"},    {0, &FrmForm::TxtB, "?"},
-                        {0, &FrmForm::TxtLoop, "300"}, {0, &FrmForm::TxtB, "256"},
-                        {0, &FrmForm::TxtDelay, "-1"}, {3, nullptr, "", "\"Chọn kiểu hiệu ứng ?\" has no effect code"},
+  const Case cases[] = {{0, &FrmForm::TxtLoop, ""},
+                        {0, &FrmForm::TxtDelay, "99999"},
+                        {0, &FrmForm::TxtA, "1 2"},
+                        {0, &FrmForm::TxtB, "?"},
+                        {0, &FrmForm::TxtLoop, "300"},
+                        {0, &FrmForm::TxtB, "256"},
+                        {0, &FrmForm::TxtDelay, "-1"},
+                        {3, nullptr, "", "\"Chọn kiểu hiệu ứng ?\" has no effect code"},
                         {4, nullptr, ""}};  // "-1 Minus": a code below 0 cannot be sent
   for (const Case& c : cases) {
     ChooseEffect(c.effect);
@@ -150,7 +153,8 @@ TEST_F(ListEdit, DeleteRenumbersTheRowsBehindInListOrder) {
   EXPECT_FALSE(form->CmdSEND.Enabled());
   EXPECT_TRUE(form->TxtMaxport.Enabled());
   // A stale DEL: port 3 was chosen since the click on port 2.
-  Run({{2, 0, kNone, nullptr, "*1:c,2:b,3:d | D-N"}, {3, kNone, kNone, nullptr, " | D-N"},
+  Run({{2, 0, kNone, nullptr, "*1:c,2:b,3:d | D-N"},
+       {3, kNone, kNone, nullptr, " | D-N"},
        {3, kNone, kNone, &FrmForm::CmdDEL, " | ---"}});
   EXPECT_EQ(List(2), "1:c,2:b,3:d");
   EXPECT_TRUE(messages.shown.empty());
@@ -185,8 +189,9 @@ class ListEditFailure : public ListEdit, public ::testing::WithParamInterface<Fa
 
 TEST_P(ListEditFailure, LeavesEveryListAsItWasSaysWhyAndGoesOn) {
   ChoosePort(2);
-  const char* all = "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2"
-                    " UNION ALL SELECT 3, rowid, * FROM PORT3";
+  const char* all =
+      "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2"
+      " UNION ALL SELECT 3, rowid, * FROM PORT3";
   const std::string before = Rows(all);
   if (GetParam().row != kNone) ClickRow(GetParam().row);
   GetParam().act(*form);
@@ -229,16 +234,18 @@ INSTANTIATE_TEST_SUITE_P(
     Changes, ListEditFailure,
     ::testing::Values(
         // DEL of number 2: renumbering 3 succeeds, 4 fails.
-        Failure{"Delete", "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN NEW.STT = 3"
+        Failure{"Delete",
+                "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN NEW.STT = 3"
                 " BEGIN SELECT RAISE(ABORT, 'disk full'); END;\n",
                 1, [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "disk full"},
         // UP: the neighbour's update succeeds, the moved row's fails.
-        Failure{"Up", "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN OLD.CodeFunc = 13"
+        Failure{"Up",
+                "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN OLD.CodeFunc = 13"
                 " BEGIN SELECT RAISE(ABORT, 'locked'); END;\n",
                 2, [](FrmForm& f) { f.CmdUP.PerformClick(); }, "locked"},
         // New: PORT1 and PORT2 are emptied, PORT3 refuses.
-        Failure{"New", "CREATE TRIGGER t BEFORE DELETE ON PORT3 BEGIN SELECT RAISE(ABORT, 'read-only'); END;\n",
-                kNone, [](FrmForm& f) { f.MnuNew.PerformClick(); }, "read-only"}),
+        Failure{"New", "CREATE TRIGGER t BEFORE DELETE ON PORT3 BEGIN SELECT RAISE(ABORT, 'read-only'); END;\n", kNone,
+                [](FrmForm& f) { f.MnuNew.PerformClick(); }, "read-only"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -20,7 +20,8 @@ class PortSelection : public FormTest {
   }
 };
 
-const std::vector<std::string> kShow = {"07 Seven", "12 Twelve", "3 Three", "Cho\xEFn kie\xE5u hie\xE4u \xF6\xF9ng ?", "-1 Minus"};
+const std::vector<std::string> kShow = {"07 Seven", "12 Twelve", "3 Three", "Cho\xEFn kie\xE5u hie\xE4u \xF6\xF9ng ?",
+                                        "-1 Minus"};
 const std::vector<std::string> kBorder = {"01 Border one", "02 Border two"};
 
 TEST_F(PortSelection, EachChoiceShowsThatPortsListCapacityAndCatalogue) {
@@ -28,7 +29,7 @@ TEST_F(PortSelection, EachChoiceShowsThatPortsListCapacityAndCatalogue) {
     int port;
     const char* grid;
     std::optional<std::int16_t> next;
-    bool rows;  // SEND on, capacity locked
+    bool rows;             // SEND on, capacity locked
     const char* capacity;  // an empty or missing value keeps the field's text
     const std::vector<std::string>& catalogue;
   };

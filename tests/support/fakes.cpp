@@ -45,8 +45,10 @@ void FakeSerial::Release(std::int64_t n) {
 }
 
 void FakeSerial::HoldDeviceList(bool hold) {
-  if (hold) ++holds_;
-  else if (holds_ > 0 && --holds_ == 0) held_listed_ = false;
+  if (hold)
+    ++holds_;
+  else if (holds_ > 0 && --holds_ == 0)
+    held_listed_ = false;
 }
 
 void FakeSerial::ListDevices() const {

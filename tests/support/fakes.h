@@ -17,13 +17,13 @@ namespace zl::test {
 // at once unless `hold_output` keeps its bytes pending until Release.
 class FakeSerial : public SerialPort {
  public:
-  std::set<std::int16_t> openable;  // port numbers that open
-  std::vector<std::string> calls;   // property writes, in order: "Settings=19200,N,8,1"
-  std::vector<std::string> writes;  // one entry per Output call
-  std::vector<std::int16_t> opened; // port numbers opened, in order
+  std::set<std::int16_t> openable;   // port numbers that open
+  std::vector<std::string> calls;    // property writes, in order: "Settings=19200,N,8,1"
+  std::vector<std::string> writes;   // one entry per Output call
+  std::vector<std::int16_t> opened;  // port numbers opened, in order
   bool fail_writes = false;
   bool hold_output = false;
-  std::int64_t dropped = 0;  // pending bytes a close threw away
+  std::int64_t dropped = 0;      // pending bytes a close threw away
   mutable int device_lists = 0;  // times the system's device list was read
   // Runs when an open port is about to close; lets tests check the order of shutdown.
   std::function<void()> before_close;

@@ -61,8 +61,7 @@ class FormTest : public ::testing::Test {
   // What the grid shows in its first column, e.g. "1,2,3".
   std::string GridStts() const {
     std::string out;
-    for (int r = 0; r < form->DataGrid.Rows(); ++r)
-      out += (r ? "," : "") + form->DataGrid.CellText(r, 0);
+    for (int r = 0; r < form->DataGrid.Rows(); ++r) out += (r ? "," : "") + form->DataGrid.CellText(r, 0);
     return out;
   }
 
