@@ -56,36 +56,6 @@ TEST(SendProgress, TimeLeftIsRoundedAndGivenInMinutesFromOne) {
   EXPECT_EQ(p.Status(), "Sending the PORT2 list (32,000 effects): 959 bytes left, about 1 s");
 }
 
-// Frames written while one leaves queue behind it; the line names the frame
-// leaving now and counts the rest, and the end names the longest.
-TEST(SendProgress, QueuedFramesAreCountedUntilTheLastHasLeft) {
-  SendProgress p(kLine);
-  p.Written("PORT2 test", 10, 1);
-  p.Written("PORT1 list", kTwoThousand, 2000);
-  p.Written("PORT1 list", kTwoThousand, 2000);
-  EXPECT_EQ(p.Status(), "Sending the PORT2 test (1 effect) and 2 more frames: 20,020 bytes left, about 10 s");
-  p.Pending(20010);
-  EXPECT_EQ(p.Status(), "Sending the PORT1 list (2,000 effects) and 1 more frame: 20,010 bytes left, about 10 s");
-  p.Written("PORT1 capacity value", 5);
-  p.Pending(10010);
-  EXPECT_EQ(p.Status(), "Sending the PORT1 list (2,000 effects) and 1 more frame: 10,010 bytes left, about 5 s");
-  p.Pending(5);
-  EXPECT_EQ(p.Status(), "Sending the PORT1 capacity value: 5 bytes left, about 1 s");
-  p.Pending(0);
-  EXPECT_EQ(p.Status(), "PORT1 list sent (2,000 effects), and 3 more frames.");
-}
-
-TEST(SendProgress, TheWaitAfterTheSendIsToldUntilItEnds) {
-  SendProgress p(kLine);
-  p.Written("PORT1 list", kTwoThousand, 2000);
-  p.SetAfter("then the link closes");
-  EXPECT_EQ(p.Status(), "Sending the PORT1 list (2,000 effects): 10,005 bytes left, about 5 s; then the link closes");
-  p.Pending(0);
-  EXPECT_EQ(p.Status(), "PORT1 list sent (2,000 effects).");
-  p.Written("PORT2 list", kTwoThousand, 2000);
-  EXPECT_EQ(p.Status(), "Sending the PORT2 list (2,000 effects): 10,005 bytes left, about 5 s");
-}
-
 // Everything not wholly gone is not sent, the frame half on the line too;
 // repeats are told once with their count.
 TEST(SendProgress, ALostLineTellsWhatWasNotSent) {
