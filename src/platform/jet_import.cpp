@@ -34,9 +34,7 @@ struct TableFreer {
   void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
 };
 
-DbError Unreadable(const std::string& path, const std::string& why) {
-  return DbError(kUnrecognizedFormat, "Unrecognized database format '" + path + "': " + why + ".");
-}
+DbError Unreadable(const std::string& why) { return DbError(kUnrecognizedFormat, "it is damaged: " + why); }
 
 std::string Where(const TableLayout& t, size_t row, size_t pos) {
   return "table " + std::string(t.name) + ", row " + std::to_string(row + 1) + ", field " + std::to_string(pos) + " (" +
@@ -98,14 +96,14 @@ MdbCatalogEntry* FindTable(MdbHandle* mdb, const char* name) {
   return nullptr;
 }
 
-TableRows ReadTable(MdbHandle* mdb, const std::string& path, const TableLayout& layout) {
+TableRows ReadTable(MdbHandle* mdb, const TableLayout& layout) {
   MdbCatalogEntry* entry = FindTable(mdb, layout.name);
   if (!entry)
     throw DbError(kNoSuchTable, "The database engine cannot find the input table '" + std::string(layout.name) + "'.");
   std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(entry));
-  if (!table) throw Unreadable(path, "the definition of table " + std::string(layout.name) + " cannot be read");
+  if (!table) throw Unreadable("the definition of table " + std::string(layout.name) + " cannot be read");
   if (!mdb_read_columns(table.get()))
-    throw Unreadable(path, "the fields of table " + std::string(layout.name) + " cannot be read");
+    throw Unreadable("the fields of table " + std::string(layout.name) + " cannot be read");
 
   const size_t used = layout.fields.size();
   if (table->num_cols < used)
@@ -137,9 +135,13 @@ TableRows ReadTable(MdbHandle* mdb, const std::string& path, const TableLayout& 
     int start = 0;
     size_t size = 0;
     if (table->cur_row == 0 || mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &size) != 0)
-      throw Unreadable(path, "row " + std::to_string(r + 1) + " of table " + layout.name + " cannot be read");
+      throw Unreadable("row " + std::to_string(r + 1) + " of table " + layout.name + " cannot be read");
     std::vector<bool> is_null(used, false);
     const int n = mdb_crack_row(table.get(), static_cast<int>(start & kRowOffsetMask), size, fields.data());
+    // The count is the row's own claim; only the table's fields were filled.
+    if (n != static_cast<int>(table->num_cols))
+      throw Unreadable("row " + std::to_string(r + 1) + " of table " + layout.name + " claims " + std::to_string(n) +
+                       " fields; the table has " + std::to_string(table->num_cols));
     for (int k = 0; k < n; ++k) {
       const int colnum = fields[k].colnum;
       if (colnum >= 0 && colnum < static_cast<int>(position_of.size()) && position_of[colnum] >= 0)
@@ -149,7 +151,7 @@ TableRows ReadTable(MdbHandle* mdb, const std::string& path, const TableLayout& 
     for (size_t p = 0; p < used; ++p) {
       if (is_null[p]) continue;
       if (lengths[p] >= static_cast<int>(kBindSize) - 1)
-        throw Unreadable(path, "the value in " + Where(layout, r, p) + " is too long");
+        throw Unreadable("the value in " + Where(layout, r, p) + " is too long");
       values[p] = JetFieldValue(layout.fields[p].kind, IsNumericType(column(order[p])->col_type),
                                 std::string(buffers[p].data(), static_cast<size_t>(std::max(lengths[p], 0))),
                                 Where(layout, r, p));
@@ -158,8 +160,8 @@ TableRows ReadTable(MdbHandle* mdb, const std::string& path, const TableLayout& 
   }
   // Pages lost from a damaged or cut file end the scan early and silently.
   if (result.rows.size() != table->num_rows)
-    throw Unreadable(path, "table " + std::string(layout.name) + " should hold " + std::to_string(table->num_rows) +
-                               " rows, " + std::to_string(result.rows.size()) + " could be read");
+    throw Unreadable("table " + std::string(layout.name) + " should hold " + std::to_string(table->num_rows) +
+                     " rows, " + std::to_string(result.rows.size()) + " could be read");
   return result;
 }
 
@@ -177,24 +179,24 @@ Value JetFieldValue(FieldKind kind, bool numeric_column, const std::string& text
 }
 
 std::vector<TableRows> ReadJetTables(const std::string& path) {
-  if (!IsJetFile(path)) throw Unreadable(path, "not a Jet 3 or Jet 4 file");
+  if (!IsJetFile(path)) throw Unreadable("not a Jet 3 or Jet 4 file");
   std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
-  if (!mdb) throw Unreadable(path, "the file cannot be opened");
+  if (!mdb) throw Unreadable("the file cannot be opened");
 
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   const auto size = static_cast<long long>(in.tellg());
   const long long page = mdb->fmt->pg_size;
   if (size <= 0 || page <= 0 || size % page != 0)
-    throw Unreadable(path, "the file is cut short (" + std::to_string(size) + " bytes is not a whole number of " +
-                               std::to_string(page) + "-byte pages)");
+    throw Unreadable("the file is cut short (" + std::to_string(size) + " bytes is not a whole number of " +
+                     std::to_string(page) + "-byte pages)");
 
   mdb_set_bind_size(mdb.get(), kBindSize);
   mdb_set_boolean_fmt_numbers(mdb.get());
   if (!mdb_read_catalog(mdb.get(), MDB_TABLE) || !CatalogIsWhole(mdb.get()))
-    throw Unreadable(path, "its list of tables cannot be read whole");
+    throw Unreadable("its list of tables cannot be read whole");
 
   std::vector<TableRows> tables;
-  for (const TableLayout& layout : StoreTables()) tables.push_back(ReadTable(mdb.get(), path, layout));
+  for (const TableLayout& layout : StoreTables()) tables.push_back(ReadTable(mdb.get(), layout));
   return tables;
 }
 

@@ -47,8 +47,9 @@ bool IsJetFile(const std::string& path);
 // Reads the rows of every table of StoreTables() from the Jet file `path`,
 // taking the first fields of each table by their position. Throws DbError
 // saying what was wrong when a table or field is missing, a value does not
-// fit its field, or the file cannot be read whole. A build without Access
-// support refuses every file here.
+// fit its field, a row claims more or fewer fields than its table has, or
+// the file cannot be read whole. Runs in the Access reader's own process:
+// libmdb is not safe on a damaged file.
 std::vector<TableRows> ReadJetTables(const std::string& path);
 
 }  // namespace zl
