@@ -535,22 +535,6 @@ void FormLoad(benchmark::State& state) {
   }
 }
 
-// Converting the vendor's Access file: read, write, rename.
-void ConvertAccessFile(benchmark::State& state) {
-  QTemporaryDir dir;
-  const QString db = dir.filePath("Data.mdb");
-  const QString kept = dir.filePath("Data.access.mdb");
-  auto sqlite = MakeSqliteDatabase();
-  for (auto _ : state) {
-    state.PauseTiming();
-    QFile::remove(db);
-    QFile::remove(kept);
-    QFile::copy(ZL_FIXTURES_DIR "/jet4/Data-vendor.mdb", db);
-    state.ResumeTiming();
-    benchmark::DoNotOptimize(sqlite->ConvertForeign(db.toStdString()));
-  }
-}
-
 // Both connections' durability settings and SQLite versions, into the
 // report's context, so that a difference shows.
 void DescribeConnections() {
@@ -595,7 +579,6 @@ void RegisterAll() {
     Sized(benchmark::RegisterBenchmark(("view/" + std::string(op.name)).c_str(), WindowOp, op.op, true), op.op,
           kViewRows);
   Common(benchmark::RegisterBenchmark("form_load", FormLoad));
-  Common(benchmark::RegisterBenchmark("convert_access_file", ConvertAccessFile));
 }
 
 // Drops the offscreen platform's notes on what it cannot do, which would

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/frm_form.h"
+#include "platform/access_conversion.h"
 #include "platform/command_line.h"
 #include "platform/qt_app.h"
 #include "platform/qt_serial.h"
@@ -10,6 +11,8 @@
 #include "platform/sqlite_database.h"
 
 int main(int argc, char** argv) {
+  // Started again by itself to read an Access file, apart from the window.
+  if (const auto rc = zl::RunAccessReaderIfAsked(argc, argv)) return *rc;
   if (const auto rc = zl::AnswerCommandLine(argc, argv)) return *rc;
   zl::QtApp app(argc, argv);
   zl::QtToolkit toolkit;
@@ -18,7 +21,10 @@ int main(int argc, char** argv) {
   // Told where its COMn links are once the window knows where the data lives.
   auto com = zl::MakeQtSerialPort(toolkit.AppPath());
 
-  zl::FrmForm form(zl::Services{*db, *com, messages, toolkit});
+  const std::string program = toolkit.ProgramPath();
+  zl::FrmForm form(zl::Services{*db, *com, messages, toolkit, [&](const std::string& path) {
+                                  return zl::ConvertAccessFile(path, program, toolkit.SeedDatabasePath());
+                                }});
   try {
     form.Form_Load();
   } catch (const zl::DbError& e) {

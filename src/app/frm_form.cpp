@@ -8,7 +8,11 @@
 namespace zl {
 
 FrmForm::FrmForm(const Services& services)
-    : MS_COM(services.com), Conn(services.db), messages_(services.messages), toolkit_(services.toolkit) {
+    : MS_COM(services.com),
+      Conn(services.db),
+      messages_(services.messages),
+      toolkit_(services.toolkit),
+      convert_foreign_(services.convert_foreign) {
   BuildInventory(*this);
   WireEvents();
   Conn.Waiting = [this] {
@@ -137,7 +141,8 @@ void FrmForm::Form_Load() {
   MS_COM.SetLinkDirectory(place.dir);
   if (place.note) Tell(Message::Utf8(*place.note));
 
-  if (auto note = Conn.ConvertForeign(Trim(DbFile))) Tell(Message::Utf8(*note));
+  if (convert_foreign_)
+    if (auto note = convert_foreign_(Trim(DbFile))) Tell(Message::Utf8(*note));
   Conn.Open(Trim(DbFile));
   IndexLists();
   read_only_ = Conn.ReadOnlyReason();

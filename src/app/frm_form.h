@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,10 @@ struct Services {
   SerialPort& com;
   MessageSink& messages;
   Toolkit& toolkit;
+  // Converts Data.mdb in place when it is in a format the database does not
+  // open itself (an Access file); returns what the operator is to be told,
+  // nothing when the file needed no conversion. Throws DbError.
+  std::function<std::optional<std::string>(const std::string& path)> convert_foreign = {};
 };
 
 class FrmForm {
@@ -204,6 +209,7 @@ class FrmForm {
 
   MessageSink& messages_;
   Toolkit& toolkit_;
+  std::function<std::optional<std::string>(const std::string& path)> convert_foreign_;
   bool waiting_ = false;  // the busy cursor is shown
   // Why Data.mdb cannot be changed, as found at start-up.
   std::optional<std::string> read_only_;

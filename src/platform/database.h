@@ -105,10 +105,6 @@ class Recordset {
 class Database {
  public:
   virtual ~Database() = default;
-  // A file in a format the provider does not open itself (an Access file)
-  // is converted in place first; returns what the operator must be told
-  // about it, or nothing when the file needed no conversion. Throws DbError.
-  virtual std::optional<std::string> ConvertForeign(const std::string& /*path*/) { return std::nullopt; }
   // Opens the existing database file; never creates one.
   virtual void Open(const std::string& path) = 0;
   virtual bool IsOpen() const = 0;

@@ -27,6 +27,8 @@ std::string QtToolkit::AppPath() const {
   return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
 }
 
+std::string QtToolkit::ProgramPath() const { return QCoreApplication::applicationFilePath().toStdString(); }
+
 std::string QtToolkit::UserDataPath() const {
   // The program's name alone, no organisation: ~/.local/share/zentrel-loader
   // on Linux, following XDG_DATA_HOME.

@@ -27,6 +27,8 @@ class QtToolkit : public Toolkit {
  public:
   void SetView(QtView* view) { view_ = view; }
   std::string AppPath() const override;
+  // The running executable itself.
+  std::string ProgramPath() const;
   std::string UserDataPath() const override;
   std::string SeedDatabasePath() const override;
   // Closes the window and ends the event loop.

@@ -93,6 +93,10 @@ void BindValue(sqlite3_stmt* stmt, int i, const Value& value) {
 
 std::shared_ptr<Connection> Connection::Open(const std::string& path) { return OpenWith(path, SQLITE_OPEN_READWRITE); }
 
+std::shared_ptr<Connection> Connection::OpenReadOnly(const std::string& path) {
+  return OpenWith(path, SQLITE_OPEN_READONLY);
+}
+
 std::shared_ptr<Connection> Connection::Create(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::exists(path, ec)) throw DbError(SQLITE_CANTOPEN, path + " already exists");

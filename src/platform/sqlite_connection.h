@@ -57,6 +57,8 @@ class Connection {
  public:
   // Opens an existing file for reading and writing; never creates one.
   static std::shared_ptr<Connection> Open(const std::string& path);
+  // Opens an existing file for reading only.
+  static std::shared_ptr<Connection> OpenReadOnly(const std::string& path);
   // Creates a new file; fails if `path` exists.
   static std::shared_ptr<Connection> Create(const std::string& path);
   ~Connection();

@@ -4,7 +4,6 @@
 #include <system_error>
 #include <vector>
 
-#include "jet_import.h"
 #include "sqlite_connection.h"
 #include "sqlite_files.h"
 #include "sqlite_recordset.h"
@@ -19,18 +18,6 @@ namespace {
 class SqliteDatabase final : public Database {
  public:
   ~SqliteDatabase() override { Close(); }
-
-  std::optional<std::string> ConvertForeign(const std::string& path) override {
-    if (!IsJetFile(path)) return std::nullopt;
-    std::string kept;
-    try {
-      kept = ConvertJetDatabase(path);
-    } catch (const DbError& e) {
-      throw DbError(e.Number(),
-                    path + " is an Access file that cannot be converted, and was left as it is: " + e.what());
-    }
-    return "Data.mdb was an Access file and has been converted for this program. The original is kept as " + kept + ".";
-  }
 
   void Open(const std::string& path) override {
     if (IsOpen()) throw DbError(sqlite::kAlreadyOpen, "Operation is not allowed when the object is open.");
@@ -136,72 +123,8 @@ class SqliteDatabase final : public Database {
   std::string path_;
 };
 
-// The Jet file's rows, as read, into a new database.
-void FillFromJet(Connection& conn, const std::vector<TableRows>& tables) {
-  for (const TableRows& t : tables) {
-    std::string columns, marks;
-    for (const FieldLayout& f : t.layout->fields) {
-      columns +=
-          (columns.empty() ? "" : ", ") + std::string(f.name) + (f.kind == FieldKind::Text ? " TEXT" : " INTEGER");
-      marks += marks.empty() ? "?" : ", ?";
-    }
-    const std::string table = sqlite::QuoteIdentifier(t.layout->name);
-    conn.Exec("CREATE TABLE " + table + " (" + columns + ")");
-    const sqlite::StatementPtr insert = conn.Prepare("INSERT INTO " + table + " VALUES (" + marks + ")");
-    for (const auto& row : t.rows) {
-      sqlite::Reset reset(insert.get());
-      for (int i = 0; i < static_cast<int>(row.size()); ++i) {
-        const Value& v = row[static_cast<std::size_t>(i)];
-        // Texts arrive as UTF-8 already: stored as read, nothing mapped.
-        if (v.IsNull())
-          sqlite3_bind_null(insert.get(), i + 1);
-        else if (v.IsNumber())
-          sqlite3_bind_int64(insert.get(), i + 1, v.Number());
-        else
-          sqlite3_bind_text(insert.get(), i + 1, v.Str().data(), static_cast<int>(v.Str().size()), SQLITE_TRANSIENT);
-      }
-      conn.Step(insert.get());
-    }
-  }
-}
-
 }  // namespace
 
 std::unique_ptr<Database> MakeSqliteDatabase() { return std::make_unique<SqliteDatabase>(); }
-
-std::string ConvertJetDatabase(const std::string& path) {
-  // Everything is read and checked before anything is written.
-  const std::vector<TableRows> tables = ReadJetTables(path);
-
-  const fs::path target(path);
-  std::string kept = (fs::absolute(target).parent_path() / "Data.access.mdb").string();
-  std::error_code ec;
-  if (fs::exists(kept, ec))
-    throw DbError(provider_error::kFileExists, kept + " already exists; move it away so that " + path +
-                                                   " can be converted and its original kept there.");
-  const std::string tmp = sqlite::WriteTempDatabase(path, [&](Connection& conn) { FillFromJet(conn, tables); });
-
-  // A second name for the original, then the new file over the first: the
-  // file name never stands empty, and the original's bytes are never copied.
-  // Where the file system has no links, two renames do the same.
-  fs::create_hard_link(target, kept, ec);
-  const bool linked = !ec;
-  if (!linked && ec != std::errc::file_exists) fs::rename(target, kept, ec);
-  if (ec) {
-    sqlite::RemoveTemp(tmp);
-    throw DbError(SQLITE_IOERR, "cannot keep the original as " + kept + ": " + ec.message());
-  }
-  try {
-    sqlite::RenameOver(tmp, path);
-  } catch (const DbError&) {
-    if (linked)
-      fs::remove(kept, ec);
-    else
-      fs::rename(kept, target, ec);
-    sqlite::RemoveTemp(tmp);
-    throw;
-  }
-  return kept;
-}
 
 }  // namespace zl

@@ -10,16 +10,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string TempNameFor(const std::string& target) {
-  std::random_device random;
-  return target + ".tmp-" + std::to_string(random());
-}
-
 DbError FileError(const std::string& what, const std::error_code& ec) {
   return DbError(SQLITE_IOERR, what + ": " + ec.message());
 }
 
 }  // namespace
+
+std::string TempNameFor(const std::string& target) {
+  std::random_device random;
+  return target + ".tmp-" + std::to_string(random());
+}
 
 void RemoveTemp(const std::string& tmp) {
   std::error_code ec;
@@ -27,10 +27,10 @@ void RemoveTemp(const std::string& tmp) {
   fs::remove(tmp + "-journal", ec);
 }
 
-std::string WriteTempDatabase(const std::string& target, const std::function<void(Connection&)>& fill) {
-  std::string tmp = TempNameFor(target);
+void WriteDatabase(const std::string& path, const std::function<void(Connection&)>& fill) {
+  // Not inside the try: a file that was there before is not ours to remove.
+  const auto conn = Connection::Create(path);
   try {
-    const auto conn = Connection::Create(tmp);
     // The journal only matters for a file that already counts; the commit
     // still syncs the file itself, before it is renamed into place.
     conn->Exec("PRAGMA journal_mode=MEMORY");
@@ -39,9 +39,14 @@ std::string WriteTempDatabase(const std::string& target, const std::function<voi
     conn->Exec("COMMIT");
     conn->Close();
   } catch (...) {
-    RemoveTemp(tmp);
+    RemoveTemp(path);
     throw;
   }
+}
+
+std::string WriteTempDatabase(const std::string& target, const std::function<void(Connection&)>& fill) {
+  std::string tmp = TempNameFor(target);
+  WriteDatabase(tmp, fill);
   return tmp;
 }
 

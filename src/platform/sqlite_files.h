@@ -9,6 +9,10 @@
 
 namespace zl::sqlite {
 
+// Writes the new database `path` with `fill`, in one transaction that
+// reaches the disk. Throws DbError and leaves nothing behind on failure.
+void WriteDatabase(const std::string& path, const std::function<void(Connection&)>& fill);
+
 // Writes a new database into a temporary file beside `target` with `fill`,
 // in one transaction that reaches the disk, and returns the temporary's
 // path. Throws DbError and leaves nothing behind on failure.
@@ -17,6 +21,9 @@ std::string WriteTempDatabase(const std::string& target, const std::function<voi
 // Writes the file `path` through `write(tmp)` to a temporary name beside it,
 // renamed into place once whole; nothing is left behind on failure.
 void WriteNewFile(const std::string& path, const std::function<void(const std::string& tmp)>& write);
+
+// A name for a new file beside `target`, not yet taken.
+std::string TempNameFor(const std::string& target);
 
 // Removes a temporary database and its journal.
 void RemoveTemp(const std::string& tmp);

@@ -9,10 +9,13 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
-#include "platform/sqlite_database.h"
+#include "platform/access_conversion.h"
+#include "platform/sqlite_connection.h"
+#include "support/files.h"
 #include "support/testdb.h"
 
 namespace zl::test {
@@ -22,6 +25,8 @@ QByteArray ReadAll(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+constexpr const char* kReader = ZL_BIN_DIR "/zentrel-loader";
 
 QByteArray Fixture(const char* name) {
   QByteArray bytes = ReadAll(QStringLiteral(ZL_FIXTURES_DIR "/jet4/") + QLatin1String(name));
@@ -50,15 +55,18 @@ class JetImport : public ::testing::Test {
       files[name] = ReadAll(dir_.filePath(name));
     return files;
   }
-  std::optional<std::string> Convert() { return MakeSqliteDatabase()->ConvertForeign(Db()); }
+  std::optional<std::string> Convert(const std::string& reader = kReader) {
+    return ConvertAccessFile(Db(), reader, "");
+  }
 
   // `bytes` as Data.mdb must be refused with error `number`, saying `says`,
   // and every file left exactly as it was, with nothing new beside them.
-  void ExpectRefused(const QByteArray& bytes, int number, const std::string& what, const std::string& says = {}) {
+  void ExpectRefused(const QByteArray& bytes, int number, const std::string& what, const std::string& says = {},
+                     const std::string& reader = kReader) {
     Place(bytes);
     const auto before = Files();
     try {
-      Convert();
+      Convert(reader);
       ADD_FAILURE() << "accepted: " << what;
     } catch (const DbError& e) {
       EXPECT_EQ(e.Number(), number) << what << ": " << e.what();
@@ -69,16 +77,16 @@ class JetImport : public ::testing::Test {
 
   // Converts `fixture`: the original is kept byte for byte beside the new
   // file, the queries read `expected`, and a second start converts nothing.
-  void ExpectConverted(const char* fixture, const Expected& expected) {
+  void ExpectConverted(const char* fixture, const Expected& expected, const std::string& reader = kReader) {
     const QByteArray original = Fixture(fixture);
     Place(original);
-    const auto note = Convert();
+    const auto note = Convert(reader);
     ASSERT_TRUE(note.has_value());
     EXPECT_NE(note->find(KeptPath().toStdString()), std::string::npos) << *note;
     EXPECT_EQ(Files().keys(), (QStringList{"Data.access.mdb", "Data.mdb"}));
     EXPECT_EQ(ReadAll(KeptPath()), original);
     for (const auto& [sql, rows] : expected) EXPECT_EQ(QueryRows(Db(), sql), rows) << sql;
-    EXPECT_FALSE(Convert().has_value());
+    EXPECT_FALSE(Convert(reader).has_value());
   }
 
   QTemporaryDir dir_;
@@ -150,6 +158,56 @@ TEST_F(JetImport, DamagedCopiesAreRefusedAndLeftUntouched) {
 TEST_F(JetImport, AnOriginalKeptEarlierIsNeverOverwritten) {
   Place("an earlier original", "Data.access.mdb");
   ExpectRefused(Fixture("Data-vendor.mdb"), 3012, "kept copy exists", "Data.access.mdb");
+}
+
+// A reader that ends badly, or writes or says something other than a whole
+// copy: the program names what went wrong and keeps nothing of it. The
+// stand-in hands over the real reader's copy of the vendor file, spoilt.
+TEST_F(JetImport, WhatTheReaderLeavesIsCheckedBeforeAnythingIsReplaced) {
+  QTemporaryDir tools;
+  ASSERT_TRUE(tools.isValid());
+  const std::string good = tools.filePath("good").toStdString(), copy = tools.filePath("copy").toStdString();
+  const std::string said = tools.filePath("said").toStdString(), reader = tools.filePath("reader").toStdString();
+  const ChildOutcome real =
+      RunChild({kReader, kAccessReaderOption, ZL_FIXTURES_DIR "/jet4/Data-vendor.mdb", good}, AccessReaderLimits(0));
+  ASSERT_EQ(real.end, ChildOutcome::End::Exited);
+  ASSERT_EQ(real.status, 0) << real.out << real.err;
+
+  struct Case {
+    const char* spoil;  // SQL run on the copy
+    std::string says;   // what the reader prints
+    const char* then;   // shell run after that
+    int number;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"", real.out, "", 0, nullptr},  // the stand-in itself works
+      {"", "", "", 3343, "did not say what it wrote"},
+      {"", real.out + "rows PORT1 3\n", "", 3343, "did not say what it wrote"},
+      {"DROP TABLE ShowFunc", real.out, "", 3343, "instead of table PORT1"},
+      {"CREATE INDEX i ON PORT1 (STT)", real.out, "", 3343, "index i"},
+      {"DELETE FROM PORT2 WHERE STT = 4", real.out, "", 3343, "table PORT2 holds 2 rows, the reader wrote 3"},
+      {"UPDATE PORT3 SET Loop = 'x'", real.out, "", 3343, "table PORT3 holds 2 rows with values of a wrong kind"},
+      {"UPDATE MaxPort SET MaxValue = 40000", real.out, "", 3343, "table MaxPort holds 3 rows with values"},
+      {"ALTER TABLE PORT_TEMP RENAME COLUMN Delay TO Pause", real.out, "", 3343, "Pause INTEGER"},
+      {"", real.out, "head -c 4096 /dev/urandom > \"$3\"", 3343, "failed the checks"},
+      {"", "", "kill -SEGV $$", 3343, "it crashed the Access reader (signal 11)"},
+      {"", "", "exit 7", 3343, "stopped with exit status 7"},
+      {"", "refused 3078 The database engine cannot find the input table 'PORT1'.\n", "exit 1", 3078,
+       "read: The database engine cannot find the input table 'PORT1'. It was left as it is."},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::copy_file(good, copy, std::filesystem::copy_options::overwrite_existing);
+    if (*c.spoil) sqlite::Connection::Open(copy)->Exec(c.spoil);
+    Write(said, c.says);
+    Write(reader, "#!/bin/sh\ncp '" + copy + "' \"$3\"\ncat '" + said + "'\n" + c.then + "\n");
+    std::filesystem::permissions(reader, std::filesystem::perms::owner_all);
+    if (c.expected)
+      ExpectRefused(Fixture("Data-vendor.mdb"), c.number, c.spoil, c.expected, reader);
+    else
+      ExpectConverted("Data-vendor.mdb", {{"SELECT count(*) FROM ShowFunc", "12\n"}}, reader);
+    QFile::remove(KeptPath());
+  }
 }
 
 // 32767 and -32768 pass through the edge file.
