@@ -41,8 +41,10 @@ struct ChildOutcome {
   std::string error;
 };
 
-// Runs `argv` (argv[0] is the program's path), with standard input empty,
-// and waits until it has ended, however that came about.
-ChildOutcome RunChild(const std::vector<std::string>& argv, const ChildLimits& limits);
+// Runs `argv` (argv[0] is the program's path), with standard input empty
+// and the environment changed by `environment` ("NAME=value" entries), and
+// waits until it has ended, however that came about.
+ChildOutcome RunChild(const std::vector<std::string>& argv, const ChildLimits& limits,
+                      const std::vector<std::string>& environment = {});
 
 }  // namespace zl

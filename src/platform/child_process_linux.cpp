@@ -52,7 +52,8 @@ void Cap(int resource, std::uint64_t value) {
 }
 
 // Between fork and exec only async-signal-safe calls are allowed.
-[[noreturn]] void Exec(char* const* argv, const ChildLimits& limits, int null_in, int out, int err, int report) {
+[[noreturn]] void Exec(char* const* argv, char* const* envp, const ChildLimits& limits, int null_in, int out, int err,
+                       int report) {
   Cap(RLIMIT_AS, limits.address_space_bytes);
   Cap(RLIMIT_FSIZE, limits.file_bytes);
   if (limits.cpu_seconds > 0) {
@@ -82,7 +83,7 @@ void Cap(int resource, std::uint64_t value) {
   const int keep = report;
   for (int fd = STDERR_FILENO + 1; fd < keep; ++fd) ::close(fd);
   ::close_range(static_cast<unsigned>(keep) + 1, ~0U, 0);
-  ::execv(argv[0], argv);
+  ::execve(argv[0], argv, envp);
   const int e = errno;
   (void)!::write(report, &e, sizeof e);
   ::_exit(kExecFailed);
@@ -120,9 +121,24 @@ bool Drain(Pipe& pipe, std::string& into, std::size_t cap, bool& open) {
   }
 }
 
+// This process's environment with `changes` made.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& changes) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    bool changed = false;
+    for (const std::string& c : changes) changed = changed || c.compare(0, name.size(), name) == 0;
+    if (!changed) env.push_back(entry);
+  }
+  env.insert(env.end(), changes.begin(), changes.end());
+  return env;
+}
+
 }  // namespace
 
-ChildOutcome RunChild(const std::vector<std::string>& argv, const ChildLimits& limits) {
+ChildOutcome RunChild(const std::vector<std::string>& argv, const ChildLimits& limits,
+                      const std::vector<std::string>& environment) {
   ChildOutcome outcome;
   if (argv.empty()) {
     outcome.error = "no program to run";
@@ -132,6 +148,10 @@ ChildOutcome RunChild(const std::vector<std::string>& argv, const ChildLimits& l
   std::vector<char*> c_argv;
   for (std::string& a : args) c_argv.push_back(a.data());
   c_argv.push_back(nullptr);
+  std::vector<std::string> env = ChildEnvironment(environment);
+  std::vector<char*> c_env;
+  for (std::string& e : env) c_env.push_back(e.data());
+  c_env.push_back(nullptr);
 
   Pipe out, err, report;
   const int null_in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -141,7 +161,7 @@ ChildOutcome RunChild(const std::vector<std::string>& argv, const ChildLimits& l
     return outcome;
   }
   const pid_t pid = ::fork();
-  if (pid == 0) Exec(c_argv.data(), limits, null_in, out.Write(), err.Write(), report.Write());
+  if (pid == 0) Exec(c_argv.data(), c_env.data(), limits, null_in, out.Write(), err.Write(), report.Write());
   const int fork_error = errno;
   ::close(null_in);
   out.CloseWrite();

@@ -117,12 +117,15 @@ TableRows ReadTable(MdbHandle* mdb, const TableLayout& layout) {
   std::stable_sort(order.begin(), order.end(),
                    [&](unsigned a, unsigned b) { return column(a)->col_num < column(b)->col_num; });
 
-  std::vector<std::vector<char>> buffers(used, std::vector<char>(kBindSize + 1));
+  // Left uninitialized: only what libmdb writes is read, up to its length,
+  // and untouched pages of a large buffer cost nothing.
+  std::vector<std::unique_ptr<char[]>> buffers;
+  for (size_t p = 0; p < used; ++p) buffers.emplace_back(new char[kBindSize + 1]);
   std::vector<int> lengths(used, 0);
   std::vector<int> position_of(table->num_cols, -1);
   for (size_t p = 0; p < used; ++p) {
     position_of[order[p]] = static_cast<int>(p);
-    mdb_bind_column(table.get(), static_cast<int>(order[p]) + 1, buffers[p].data(), &lengths[p]);
+    mdb_bind_column(table.get(), static_cast<int>(order[p]) + 1, buffers[p].get(), &lengths[p]);
   }
 
   TableRows result{&layout, {}};
@@ -153,7 +156,7 @@ TableRows ReadTable(MdbHandle* mdb, const TableLayout& layout) {
       if (lengths[p] >= static_cast<int>(kBindSize) - 1)
         throw Unreadable("the value in " + Where(layout, r, p) + " is too long");
       values[p] = JetFieldValue(layout.fields[p].kind, IsNumericType(column(order[p])->col_type),
-                                std::string(buffers[p].data(), static_cast<size_t>(std::max(lengths[p], 0))),
+                                std::string(buffers[p].get(), static_cast<size_t>(std::max(lengths[p], 0))),
                                 Where(layout, r, p));
     }
     result.rows.push_back(std::move(values));
