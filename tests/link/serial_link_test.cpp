@@ -134,7 +134,7 @@ class Sending : public FormTest {
 };
 
 // Each command writes its own whole frame behind those still leaving; a
-// long frame shows its progress, a short one alone is not shown.
+// long frame shows its progress, a short one alone only how it ended.
 TEST_F(Sending, FramesWrittenWhileOneLeavesQueueBehindItAndShowTheirProgress) {
   form->CmdSEND.PerformClick();
   ASSERT_EQ(serial.writes.size(), 2u);
@@ -153,9 +153,14 @@ TEST_F(Sending, FramesWrittenWhileOneLeavesQueueBehindItAndShowTheirProgress) {
   const std::string sent = "PORT1 list sent (200 effects), and 2 more frames.";
   EXPECT_EQ(form->window.status, sent);
   EXPECT_EQ(Rows("SELECT MaxValue FROM MaxPort WHERE Port=1"), "99\n");
+  // A short one says so once it has left, and until the next command.
   form->CmdTest.PerformClick();
   EXPECT_EQ(serial.writes.size(), 5u);
-  EXPECT_EQ(form->window.status, sent);
+  EXPECT_EQ(form->window.status, "");
+  serial.ReleaseAll();
+  EXPECT_EQ(form->window.status, "PORT1 effect test sent.");
+  form->CmbFunc.Choose(1);
+  EXPECT_EQ(form->window.status, "");
   EXPECT_TRUE(messages.shown.empty());
 }
 
