@@ -21,7 +21,9 @@ std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const Dev
 // or an exclusive hold of another program too, in the user's language.
 OpenCause PermissionCause(const std::string& device);
 
-// The group that owns `device`; "" when unknown or not a notion here.
+// The group that owns `device`, when joining it gives access: its members
+// may read and write the device and it is not the superuser's group. ""
+// otherwise, or when unknown or not a notion here.
 std::string OwningGroup(const std::string& device);
 
 // Bytes the driver still holds for the open `port`, not yet on the line.

@@ -82,7 +82,8 @@ OpenCause PermissionCause(const std::string& device) {
 
 std::string OwningGroup(const std::string& device) {
   struct stat st {};
-  if (::stat(device.c_str(), &st) != 0) return {};
+  if (::stat(device.c_str(), &st) != 0 || st.st_gid == 0 || (st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+    return {};
   const struct group* g = ::getgrgid(st.st_gid);
   return g && g->gr_name ? std::string(g->gr_name) : std::string();
 }

@@ -479,8 +479,7 @@ class Model {
     if (!CanSend()) return;
     const auto v = Int16(ctl[kTxtMaxport].text);
     if (!v || !FitsByte(*v) || caps[port] == kNoRow) return Refuse();
-    if (Write(Frame(0xF5 - (port - 1), std::string(1, static_cast<char>(*v))), Name("capacity value")))
-      caps[port] = *v;
+    if (Write(Frame(0xF5 - (port - 1), std::string(1, static_cast<char>(*v))), Name("capacity value"))) caps[port] = *v;
   }
 
   void Connect() {
