@@ -16,6 +16,10 @@ namespace zl::serial {
 // Port number -> device of every port that can be opened now.
 std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices);
 
+// Whether `device` is a legacy serial port with no hardware behind it, which
+// the system may list all the same: its UART type in `tty_classes` is 0.
+bool WithoutHardware(const std::string& device, const std::string& tty_classes = "/sys/class/tty");
+
 // What a failed open of `device` that Qt reports as a permission error
 // means, from the device's access rights: Qt gives that code for a lock file
 // or an exclusive hold of another program too, in the user's language.

@@ -2,6 +2,7 @@
 // test plays the board. The window's link through it to the board simulator
 // is in tests/link/serial_link_pty_test.cpp.
 #include "platform/qt_serial.h"
+#include "platform/serial_os.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -24,6 +25,8 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -284,6 +287,24 @@ TEST_F(QtSerialTest, ListedDevicesAreNumberedInPathOrderWithDigitRunsByValue) {
   for (std::int16_t n = 1; n <= 7; ++n) numbered.push_back(port->DevicePath(n));
   EXPECT_EQ(numbered, (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10",
                                                 pty_.slave_path, "/dev/ttyUSB0", ""}));
+}
+
+// The system may list legacy ports with no hardware behind them, which could
+// never be opened.
+TEST_F(QtSerialTest, ALegacyPortWithoutHardwareIsToldApart) {
+  const struct {
+    const char* name;
+    const char* uart;  // its type file; none without
+    bool without;
+  } cases[] = {{"ttyS0", "4\n", false}, {"ttyS1", "0\n", true}, {"ttyUSB0", nullptr, false}};
+  const std::string classes = dir_.path().toStdString();
+  for (const auto& c : cases) {
+    if (c.uart) {
+      std::filesystem::create_directory(classes + "/" + c.name);
+      std::ofstream(classes + "/" + c.name + "/type") << c.uart;
+    }
+    EXPECT_EQ(serial::WithoutHardware(std::string("/dev/") + c.name, classes), c.without) << c.name;
+  }
 }
 
 // A pseudo-terminal forces 8 data bits without parity, so only the speed and
