@@ -44,7 +44,7 @@ void FrmForm::FindPorts() {
   // Said once, so that a port the operator expects is not missing without a word.
   if (!skipped.empty())
     Tell("These serial ports exist but are not in the COM list, as they could not be opened:" + Message::Utf8(skipped) +
-         "\nThe COM list is made at start-up: start the program again once that is mended.");
+         "\nThe COM list is made at start-up, so start the program again afterwards.");
 }
 
 void FrmForm::CmbCOM_Click() {

@@ -308,9 +308,12 @@ void QtView::Impl::ApplyGeometry() {
 
 void QtView::Impl::FramePlaced() {
   // A frame comes only once the window manager has taken the window, after
-  // it was shown: the size is the design's again with it.
+  // it was shown: the outer size is the design's again with it, once, so
+  // that a window the operator maximized or resized stays so.
   const QWindow* handle = top->windowHandle();
-  if (handle && handle->frameMargins() != applied_frame && applied_geometry.width > 0) ApplyGeometry();
+  if (frame_placed || !handle || handle->frameMargins().isNull() || applied_geometry.width <= 0) return;
+  frame_placed = true;
+  if (handle->frameMargins() != applied_frame && !top->isMaximized() && !top->isFullScreen()) ApplyGeometry();
 }
 
 void QtView::Impl::FocusFromModel(Control* c) {

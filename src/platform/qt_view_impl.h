@@ -56,8 +56,10 @@ struct QtView::Impl : public QObject {
   // The model geometry last applied; a status change must not move a
   // window the operator has moved.
   Rect applied_geometry{-1, -1, -1, -1};
-  // The window manager's frame when it was last applied.
+  // The window manager's frame when the geometry was last applied, and
+  // whether the geometry was applied once the frame was known.
   QMargins applied_frame;
+  bool frame_placed = false;
   std::map<std::string, QWidget*> by_name;
   std::map<const Control*, QWidget*> widget_of;
   // Widgets that carry the focus for a control.

@@ -45,7 +45,7 @@ export DISPLAY=":$(head -1 "$tmp/display")"
 # Waits for the window and for its geometry to stay put; sets id, x, y, w, h.
 settled() {
   id="" last=""
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     sleep 0.2
     [ -n "$id" ] || id=$(xdotool search --onlyvisible --name '^Nap phan men cho Zentrel' 2>/dev/null | head -1)
     [ -n "$id" ] || continue
