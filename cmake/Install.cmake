@@ -23,6 +23,14 @@ add_custom_target(zl_installed_files)
 add_dependencies(zl_installed_files zentrel-loader zl_seed zl_docs)
 
 install(TARGETS zentrel-loader RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The board simulator, so that an operator can try the program without a
+# board (where it is built: pseudo-terminals are Linux's).
+set(ZL_MAN_PAGES zentrel-loader)
+if(TARGET zl-board-sim)
+  add_dependencies(zl_installed_files zl-board-sim)
+  install(TARGETS zl-board-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  list(APPEND ZL_MAN_PAGES zl-board-sim)
+endif()
 install(FILES ${ZL_SEED_DB} DESTINATION ${ZL_SHARE_DIR}/seed)
 
 install(FILES ${ZL_PACKAGING_DIR}/zentrel-loader.desktop
@@ -34,9 +42,14 @@ install(DIRECTORY ${ZL_PACKAGING_DIR}/icons/hicolor
 
 # Manual page and changelog go in compressed, as Debian's policy has them.
 set(ZL_GZ_DIR ${CMAKE_BINARY_DIR}/packaging)
-set(ZL_MAN_GZ ${ZL_GZ_DIR}/zentrel-loader.1.gz)
 set(ZL_CHANGELOG_GZ ${ZL_GZ_DIR}/changelog.gz)
-foreach(pair "man/zentrel-loader.1|${ZL_MAN_GZ}" "debian/changelog|${ZL_CHANGELOG_GZ}")
+set(zl_gz_pairs "debian/changelog|${ZL_CHANGELOG_GZ}")
+set(ZL_MAN_GZ "")
+foreach(page IN LISTS ZL_MAN_PAGES)
+  list(APPEND ZL_MAN_GZ ${ZL_GZ_DIR}/${page}.1.gz)
+  list(APPEND zl_gz_pairs "man/${page}.1|${ZL_GZ_DIR}/${page}.1.gz")
+endforeach()
+foreach(pair IN LISTS zl_gz_pairs)
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 in)
   list(GET pair 1 out)

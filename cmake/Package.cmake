@@ -14,7 +14,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "capacity."
   ""
   "The lists are kept in a local SQLite database; a database from an older"
-  "Access installation is converted on first use.")
+  "Access installation is converted on first use."
+  ""
+  "The package includes zl-board-sim, a board simulator on a pseudo-terminal,"
+  "with which the program can be tried without a board.")
 # Stripped as Debian's own packages are: symbols, and the compiler's notes.
 set(CPACK_STRIP_FILES ON)
 # Installing the one component by name makes CPack write its own manifest,
@@ -38,16 +41,21 @@ if(ZL_MAINTAINER)
 endif()
 
 # Shared libraries are found by dpkg-shlibdeps. What it cannot see: the
-# view asks for Liberation Serif by name (fonts-liberation2), and a native
-# Wayland window needs the Wayland platform plugin (qt6-wayland); without it
-# the window still opens through XWayland, whose X11 plugin comes with
-# libqt6gui6.
+# view asks for Liberation Serif by name (fonts-liberation2); the menus,
+# dialogs and status line take the toolkit's default, fontconfig's "Sans
+# Serif", which on a system with only Liberation fonts is Liberation Mono
+# (fonts-dejavu-core gives it DejaVu Sans); and a native Wayland window needs
+# the Wayland platform plugin (qt6-wayland); without it the window still
+# opens through XWayland, whose X11 plugin comes with libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 # Debian's hardening: the whole symbol table resolved at start, so that it
 # can be made read-only.
 target_link_options(zentrel-loader PRIVATE LINKER:-z,now)
+if(TARGET zl-board-sim)
+  target_link_options(zl-board-sim PRIVATE LINKER:-z,now)
+endif()
 
 include(CPack)

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
@@ -214,12 +216,37 @@ std::string describe(const PortState (&ports)[3]) {
 volatile sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
 
+const char kUsage[] =
+    "usage: zl-board-sim [--link PATH] [--answer TEXT] [--frames N]\n"
+    "                    [--hangup-after-bytes N] [--rate BAUD] [--state]\n";
+
 [[noreturn]] void usage() {
-  std::fprintf(stderr,
-               "usage: zl-board-sim [--link PATH] [--answer TEXT] [--frames N]\n"
-               "                    [--hangup-after-bytes N] [--rate BAUD] [--state]\n"
-               "  --rate BAUD  take bytes only as fast as a BAUD line carries them (8N1)\n");
+  std::fprintf(stderr, "%sTry 'zl-board-sim --help'.\n", kUsage);
   std::exit(2);
+}
+
+[[noreturn]] void help() {
+  std::printf(
+      "%s"
+      "Stands in for the LED display board of zentrel-loader on a pseudo-terminal:\n"
+      "prints each frame it receives, decoded, and answers it with a short text.\n"
+      "\n"
+      "  --link PATH               make PATH a symbolic link to the pseudo-terminal\n"
+      "  --answer TEXT             the answer to every frame (default OK; \"\" for none)\n"
+      "  --state                   after each frame, what the board now holds\n"
+      "  --rate BAUD               take bytes only as fast as a BAUD line carries them\n"
+      "  --frames N                stop after N frames\n"
+      "  --hangup-after-bytes N    hang up after N bytes, as a pulled cable would\n"
+      "  -h, --help                print this help and exit\n"
+      "\n"
+      "To try zentrel-loader without a board, link the simulator as COM 20 where\n"
+      "the program keeps its Data.mdb, start the program and choose COM 20:\n"
+      "\n"
+      "  zl-board-sim --link ~/.local/share/zentrel-loader/COM20 --state\n"
+      "\n"
+      "Ctrl+C stops it and removes the link. See zl-board-sim(1).\n",
+      kUsage);
+  std::exit(0);
 }
 
 long number(const char* s) {
@@ -278,7 +305,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     bool hasValue = i + 1 < argc;
-    if (a == "--state")
+    if (a == "-h" || a == "--help")
+      help();
+    else if (a == "--state")
       showState = true;
     else if (a == "--link" && hasValue)
       link = argv[++i];
@@ -313,6 +342,10 @@ int main(int argc, char** argv) {
   fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 
   if (!link.empty()) {
+    // The program's data directory may not exist before its first start.
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(link).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     char old[4096];
     if (readlink(link.c_str(), old, sizeof old) >= 0) unlink(link.c_str());
     if (symlink(slavePath.c_str(), link.c_str()) != 0) return die(link.c_str());

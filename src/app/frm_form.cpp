@@ -40,15 +40,15 @@ void FrmForm::WireEvents() {
   CmbPORT.KeyPress = [this](std::int16_t& k) { CmbPORT_KeyPress(k); };
   CmbFunc.KeyPress = [this](std::int16_t& k) { CmbFunc_KeyPress(k); };
 
-  MnuNew.Click = [this] { Guarded(&FrmForm::MnuNew_Click); };
+  MnuNew.Click = [this] { Command(&FrmForm::MnuNew_Click); };
 
-  CmbPORT.Click = [this] { Guarded(&FrmForm::CmbPORT_Click); };
-  CmbFunc.Click = [this] { Guarded(&FrmForm::CmbFunc_Click); };
+  CmbPORT.Click = [this] { Command(&FrmForm::CmbPORT_Click); };
+  CmbFunc.Click = [this] { Command(&FrmForm::CmbFunc_Click); };
   DataGrid.Click = [this] { Guarded(&FrmForm::DataGrid_Click); };
-  CmdAdd.Click = [this] { Guarded(&FrmForm::CmdAdd_Click); };
-  CmdDEL.Click = [this] { Guarded(&FrmForm::CmdDEL_Click); };
-  CmdUP.Click = [this] { Guarded(&FrmForm::CmdUP_Click); };
-  CmdDOWN.Click = [this] { Guarded(&FrmForm::CmdDOWN_Click); };
+  CmdAdd.Click = [this] { Command(&FrmForm::CmdAdd_Click); };
+  CmdDEL.Click = [this] { Command(&FrmForm::CmdDEL_Click); };
+  CmdUP.Click = [this] { Command(&FrmForm::CmdUP_Click); };
+  CmdDOWN.Click = [this] { Command(&FrmForm::CmdDOWN_Click); };
 
   TxtLoop.GotFocus = [this] { TxtLoop_GotFocus(); };
   TxtDelay.GotFocus = [this] { TxtDelay_GotFocus(); };
@@ -65,11 +65,11 @@ void FrmForm::WireEvents() {
   TxtB.LostFocus = [this] { TxtB_LostFocus(); };
   TxtMaxport.Change = [this] { TxtMaxport_Change(); };
 
-  CmdSEND.Click = [this] { Guarded(&FrmForm::CmdSEND_Click); };
-  CmdTest.Click = [this] { Guarded(&FrmForm::CmdTest_Click); };
-  CmdMaxport.Click = [this] { Guarded(&FrmForm::CmdMaxport_Click); };
-  CmbCOM.Click = [this] { Guarded(&FrmForm::CmbCOM_Click); };
-  CmdConnect.Click = [this] { Guarded(&FrmForm::CmdConnect_Click); };
+  CmdSEND.Click = [this] { Command(&FrmForm::CmdSEND_Click); };
+  CmdTest.Click = [this] { Command(&FrmForm::CmdTest_Click); };
+  CmdMaxport.Click = [this] { Command(&FrmForm::CmdMaxport_Click); };
+  CmbCOM.Click = [this] { Command(&FrmForm::CmbCOM_Click); };
+  CmdConnect.Click = [this] { Command(&FrmForm::CmdConnect_Click); };
   MS_COM.OnComm = [this] { Guarded(&FrmForm::MS_COM_OnComm); };
   MS_COM.OnSent = [this] { Guarded(&FrmForm::MS_COM_OnSent); };
   MS_COM.OnLost = [this](const std::string& why) { LinkLost(why); };
@@ -93,6 +93,13 @@ void FrmForm::Guarded(void (FrmForm::*handler)()) {
     Refuse(r.why);
   }
   EndWait();
+}
+
+void FrmForm::Command(void (FrmForm::*handler)()) {
+  // How the last send ended stays on the status line until the next command.
+  sending_.NextCommand();
+  ShowSending();
+  Guarded(handler);
 }
 
 void FrmForm::EndWait() {

@@ -151,6 +151,8 @@ class FrmForm {
   // reported to the operator and the program goes on; a wait for a file held
   // by another program shows as busy while it lasts.
   void Guarded(void (FrmForm::*handler)());
+  // The operator's commands: a button, a File menu item, a choice in a list.
+  void Command(void (FrmForm::*handler)());
   void ReportDbError(const DbError& e);
   void EndWait();
   // SqlText = sql; opens Rs on it.

@@ -17,6 +17,12 @@ std::string Count(std::int64_t n, const std::string& thing) { return Thousands(n
 
 std::string More(std::size_t n) { return Count(static_cast<std::int64_t>(n), "more frame"); }
 
+// The status line starts with a capital: "Connect frame sent."
+std::string Capital(std::string s) {
+  if (!s.empty() && s[0] >= 'a' && s[0] <= 'z') s[0] = static_cast<char>(s[0] - 'a' + 'A');
+  return s;
+}
+
 }  // namespace
 
 SendProgress::SendProgress(int bytes_per_second) : per_second_(std::max(1, bytes_per_second)) {}
@@ -26,10 +32,7 @@ void SendProgress::Written(const std::string& what, std::size_t bytes, int effec
   written_ += n;
   pending_ += n;
   frames_.push_back({what, effects, n, written_});
-  if (showing_) {
-    ++batch_frames_;
-    if (n > batch_main_.bytes) batch_main_ = frames_.back();
-  }
+  if (batch_frames_++ == 0 || n > batch_main_.bytes) batch_main_ = frames_.back();
   Update();
 }
 
@@ -44,6 +47,10 @@ void SendProgress::Pending(std::int64_t pending) {
 void SendProgress::SetAfter(const std::string& after) {
   after_ = after;
   Update();
+}
+
+void SendProgress::NextCommand() {
+  if (!showing_) status_.clear();
 }
 
 std::string SendProgress::Lost(const std::string& why) {
@@ -62,34 +69,32 @@ std::string SendProgress::Lost(const std::string& why) {
       if (!main || frames_[k].bytes > main->bytes) main = &frames_[k];
     i = same;
   }
-  if (showing_ && main)
-    status_ = main->what + (frames_.size() > 1 ? " and " + More(frames_.size() - 1) : "") + " not sent: " + why;
+  if (main)
+    status_ =
+        Capital(main->what) + (frames_.size() > 1 ? " and " + More(frames_.size() - 1) : "") + " not sent: " + why;
   frames_.clear();
   pending_ = 0;
+  batch_frames_ = 0;
   showing_ = false;
   after_.clear();
   return list;
 }
 
 void SendProgress::Update() {
-  if (!showing_ && pending_ > per_second_ / 2) {
-    showing_ = true;
-    batch_frames_ = static_cast<int>(frames_.size());
-    batch_main_ = *std::max_element(frames_.begin(), frames_.end(),
-                                    [](const Frame& a, const Frame& b) { return a.bytes < b.bytes; });
-  }
-  if (!showing_) {
-    if (pending_ == 0) after_.clear();
-    return;
-  }
+  if (!showing_ && pending_ > per_second_ / 2) showing_ = true;
   if (pending_ == 0) {
-    const Frame& m = batch_main_;
-    status_ = m.what + " sent" + (m.effects > 0 ? " (" + Count(m.effects, "effect") + ")" : "") +
-              (batch_frames_ > 1 ? ", and " + More(static_cast<std::size_t>(batch_frames_ - 1)) : "") + ".";
+    if (batch_frames_ > 0) {
+      const Frame& m = batch_main_;
+      status_ = Capital(m.what) + " sent" + (m.effects > 0 ? " (" + Count(m.effects, "effect") + ")" : "") +
+                (batch_frames_ > 1 ? ", and " + More(static_cast<std::size_t>(batch_frames_ - 1)) : "") + ".";
+    }
+    batch_frames_ = 0;
     showing_ = false;
     after_.clear();
     return;
   }
+  // A short send shows nothing until it has left.
+  if (!showing_) return;
   const Frame& now = frames_.front();
   status_ = "Sending the " + now.what + (now.effects > 0 ? " (" + Count(now.effects, "effect") + ")" : "") +
             (frames_.size() > 1 ? " and " + More(frames_.size() - 1) : "") + ": " + Count(pending_, "byte") +

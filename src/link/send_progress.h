@@ -1,6 +1,7 @@
 // What is on its way to the board: the frames handed to the serial port whose
-// bytes have not all left yet, and the status line for the operator while a
-// send takes long enough to be noticed. Frames leave in the order written.
+// bytes have not all left yet, and the status line for the operator: the
+// progress of a send that takes long enough to be noticed, and how every
+// send ended. Frames leave in the order written.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,7 @@ namespace zl {
 class SendProgress {
  public:
   // What the line carries; 19,200 baud 8N1 is 1,920 bytes a second. Sends
-  // shorter than half a second of it are not shown.
+  // shorter than half a second of it show no progress, only their end.
   explicit SendProgress(int bytes_per_second);
 
   // A frame of `bytes` was handed to the port. `what` names it ("PORT1
@@ -27,10 +28,14 @@ class SendProgress {
   // Added to the progress text until the send ends ("the link closes
   // after it").
   void SetAfter(const std::string& after);
+  // The operator gave another command: the line about the last send goes,
+  // unless a send is still shown leaving.
+  void NextCommand();
 
   bool Idle() const { return pending_ == 0; }
   std::int64_t PendingBytes() const { return pending_; }
-  // "" until a long send was shown; then its progress, and how it ended.
+  // The progress of a long send, or how the last send ended; "" before any
+  // and after NextCommand.
   const std::string& Status() const { return status_; }
 
  private:
@@ -49,7 +54,7 @@ class SendProgress {
   std::int64_t written_ = 0;
   std::int64_t pending_ = 0;
   bool showing_ = false;
-  // The send being shown: how many frames, and the longest of them.
+  // The frames written since the last send ended: how many, and the longest.
   int batch_frames_ = 0;
   Frame batch_main_;
   std::string after_;

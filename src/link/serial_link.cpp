@@ -17,13 +17,17 @@ void FrmForm::FindPorts() {
   const DeviceListHold hold(MS_COM);
   std::int16_t found[kMaxPortNumber + 1] = {};
   int next_free = 1;
+  // Ports that exist but refused this user or are held by another program.
+  std::string skipped;
   for (std::int16_t p = 1; p <= kMaxPortNumber; ++p) {
-    // A number that does not exist, is held elsewhere or is refused is
-    // simply not listed.
+    // A number that does not exist, is held elsewhere or is refused is not
+    // listed.
     try {
       MS_COM.SetCommPort(p);
       MS_COM.SetPortOpen(true);
-    } catch (const SerialError&) {
+    } catch (const SerialError& e) {
+      if (e.GetKind() == SerialError::Kind::Permission || e.GetKind() == SerialError::Kind::Busy)
+        skipped += std::string("\n- ") + e.what();
       continue;
     }
     try {
@@ -37,6 +41,10 @@ void FrmForm::FindPorts() {
   for (int slot = 1; slot <= kMaxPortNumber; ++slot) {
     if (found[slot] != 0) CmbCOM.AddItem("COM " + std::to_string(found[slot]), MS_COM.DevicePath(found[slot]));
   }
+  // Said once, so that a port the operator expects is not missing without a word.
+  if (!skipped.empty())
+    Tell("These serial ports exist but are not in the COM list, as they could not be opened:" + Message::Utf8(skipped) +
+         "\nThe COM list is made at start-up, so start the program again afterwards.");
 }
 
 void FrmForm::CmbCOM_Click() {

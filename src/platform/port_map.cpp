@@ -31,14 +31,15 @@ SerialError OpenFailure(int port, const std::string& device, OpenCause cause, co
     case OpenCause::NotFound:
       if (device.empty()) return SerialError(Kind::NotFound, "no serial device for COM " + std::to_string(port));
       return SerialError(Kind::NotFound, com + ": device " + device + " not found");
-    case OpenCause::PermissionDenied: {
-      const std::string who =
-          group.empty() ? "the group that owns the device" : "the group \"" + group + "\" that owns the device";
-      std::string text = com + ": permission denied on " + device + ". The user must be a member of " + who +
-                         ", then log out and log in again";
-      if (!group.empty()) text += " (for example: sudo usermod -aG " + group + " $USER)";
-      return SerialError(Kind::Permission, text + ".");
-    }
+    case OpenCause::PermissionDenied:
+      if (group.empty())
+        return SerialError(Kind::Permission, com + ": this user may not open " + device +
+                                                 ", and no group a user can join may open it either; the system's "
+                                                 "administrator can give access to it.");
+      return SerialError(Kind::Permission,
+                         com + ": this user may not open " + device + ", which belongs to the group \"" + group +
+                             "\". Joining that group lets the program use it:\n    sudo usermod -aG " + group +
+                             " $USER\nthen log out and log in again.");
     case OpenCause::Busy:
       return SerialError(Kind::Busy, com + ": device " + device + " is held by another program" +
                                          (detail.empty() ? std::string() : " (" + detail + ")"));

@@ -25,8 +25,9 @@ std::map<int, std::string> MapPorts(const std::map<int, std::string>& links, con
 enum class OpenCause { NotFound, PermissionDenied, Busy, Other };
 
 // The error to throw for a failed open of port `port` on `device`. `group` is
-// the group owning the device ("" when unknown); `detail` is the system's own
-// message, used for causes that need it.
+// the group whose members may open the device ("" when there is none to
+// join, or it is unknown); `detail` is the system's own message, used for
+// causes that need it.
 SerialError OpenFailure(int port, const std::string& device, OpenCause cause, const std::string& group,
                         const std::string& detail);
 

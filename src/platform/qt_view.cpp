@@ -15,6 +15,7 @@
 #include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTableView>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -38,6 +39,9 @@ void QtView::Impl::Build() {
   top->may_close = [this] {
     if (dying || closing_from_code) return true;
     return window.RequestUnload();
+  };
+  top->placed = [this] {
+    if (!dying) FramePlaced();
   };
 
   for (Menu* m : window.menus) {
@@ -285,18 +289,31 @@ void QtView::Impl::ApplyWindow() {
 void QtView::Impl::ApplyGeometry() {
   applied_geometry = window.geometry;
   const int bar = top->statusBar()->sizeHint().height();
+  // The design area under the menu bar and above the status line is never cut.
+  const QSize least(Px(window.client_width), Px(window.client_height) + top->menuBar()->sizeHint().height() + bar);
+  const QWindow* handle = top->windowHandle();
+  applied_frame = handle ? handle->frameMargins() : QMargins();
   if (window.geometry.width <= 0 || window.geometry.height <= 0) {
-    // No outer size yet: the design's client area under the menu bar.
-    top->resize(Px(window.client_width), Px(window.client_height) + top->menuBar()->sizeHint().height() + bar);
+    top->resize(least);
     return;
   }
-  // The geometry is the outer one; Qt's is inside the frame, if any.
+  // The geometry is the outer one, the window manager's frame included: a
+  // window's move places its frame. The status line adds to the height.
   const QRect outer = PxRect(window.geometry);
-  const QRect frame = top->frameGeometry();
-  const QRect inner = top->geometry();
-  top->setGeometry(outer.x() + inner.x() - frame.x(), outer.y() + inner.y() - frame.y(),
-                   outer.width() - (frame.width() - inner.width()),
-                   outer.height() - (frame.height() - inner.height()) + bar);
+  const QMargins& frame = applied_frame;
+  top->move(outer.topLeft());
+  top->resize(QSize(outer.width() - frame.left() - frame.right(), outer.height() - frame.top() - frame.bottom() + bar)
+                  .expandedTo(least));
+}
+
+void QtView::Impl::FramePlaced() {
+  // A frame comes only once the window manager has taken the window, after
+  // it was shown: the outer size is the design's again with it, once, so
+  // that a window the operator maximized or resized stays so.
+  const QWindow* handle = top->windowHandle();
+  if (frame_placed || !handle || handle->frameMargins().isNull() || applied_geometry.width <= 0) return;
+  frame_placed = true;
+  if (handle->frameMargins() != applied_frame && !top->isMaximized() && !top->isFullScreen()) ApplyGeometry();
 }
 
 void QtView::Impl::FocusFromModel(Control* c) {
@@ -314,7 +331,7 @@ void QtView::Show() {
   MainWindow* top = impl_->top;
   impl_->ApplyWindow();
   top->show();
-  impl_->ApplyGeometry();  // the frame is known once shown
+  impl_->FramePlaced();
   top->activateWindow();
   top->raise();
   if (Control* c = impl_->window.focus.Current()) impl_->FocusFromModel(c);

@@ -3,6 +3,7 @@
 // into the models' events (qt_view_input.cpp).
 #pragma once
 
+#include <QMargins>
 #include <QObject>
 
 #include <map>
@@ -37,6 +38,7 @@ struct QtView::Impl : public QObject {
   void ApplyGrid(Grid& g, QTableView* table);
   void ApplyWindow();
   void ApplyGeometry();
+  void FramePlaced();
   void FocusFromModel(Control* c);
 
   bool eventFilter(QObject* o, QEvent* e) override;
@@ -54,6 +56,10 @@ struct QtView::Impl : public QObject {
   // The model geometry last applied; a status change must not move a
   // window the operator has moved.
   Rect applied_geometry{-1, -1, -1, -1};
+  // The window manager's frame when the geometry was last applied, and
+  // whether the geometry was applied once the frame was known.
+  QMargins applied_frame;
+  bool frame_placed = false;
   std::map<std::string, QWidget*> by_name;
   std::map<const Control*, QWidget*> widget_of;
   // Widgets that carry the focus for a control.

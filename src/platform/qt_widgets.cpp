@@ -114,4 +114,11 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     e->ignore();
 }
 
+bool MainWindow::event(QEvent* e) {
+  const bool handled = QMainWindow::event(e);
+  const QEvent::Type t = e->type();
+  if (placed && (t == QEvent::Move || t == QEvent::Resize || t == QEvent::WindowActivate)) placed();
+  return handled;
+}
+
 }  // namespace zl

@@ -92,12 +92,16 @@ class GridModel : public QAbstractTableModel {
 };
 
 // The top-level window; `may_close` decides whether a close goes ahead.
+// `placed` runs whenever it moved, was resized or activated: the window
+// manager's frame may have come or changed with it.
 class MainWindow : public QMainWindow {
  public:
   std::function<bool()> may_close;
+  std::function<void()> placed;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  bool event(QEvent* e) override;
 };
 
 }  // namespace zl

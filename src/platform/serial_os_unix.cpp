@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -50,6 +51,8 @@ std::vector<std::string> SystemDevices() {
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
     std::error_code ec;
     const fs::path device = fs::canonical(info.systemLocation().toStdString(), ec);
+    // Such ports would take numbers and could never be opened.
+    if (!ec && WithoutHardware(device.string())) continue;
     devices.push_back(ec ? std::string() : device.string());
   }
   return devices;
@@ -68,6 +71,12 @@ void SortByPath(std::vector<std::string>& devices) {
 
 }  // namespace
 
+bool WithoutHardware(const std::string& device, const std::string& tty_classes) {
+  std::ifstream type(fs::path(tty_classes) / fs::path(device).filename() / "type");
+  int uart = -1;
+  return static_cast<bool>(type >> uart) && uart == 0;
+}
+
 std::map<int, std::string> CurrentPortMap(const std::string& link_dir, const DeviceLister& list_devices) {
   std::vector<std::string> devices = list_devices ? list_devices() : SystemDevices();
   SortByPath(devices);
@@ -82,7 +91,8 @@ OpenCause PermissionCause(const std::string& device) {
 
 std::string OwningGroup(const std::string& device) {
   struct stat st {};
-  if (::stat(device.c_str(), &st) != 0) return {};
+  if (::stat(device.c_str(), &st) != 0 || st.st_gid == 0 || (st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+    return {};
   const struct group* g = ::getgrgid(st.st_gid);
   return g && g->gr_name ? std::string(g->gr_name) : std::string();
 }

@@ -1,6 +1,6 @@
 // Random walks through the operator's actions on the window, each checked
-// after every action against a plain model of the lists, the controls and
-// the frames. A failing walk is shrunk and printed as a short action list.
+// after every action against a plain model of the lists, the controls, the
+// status line and the frames. A failing walk is shrunk and printed as a short action list.
 //
 //   ZL_RANDOM_ACTIONS  total actions over all shards (default 20000)
 //   ZL_RANDOM_SEED     seed of the first walk; walk i uses seed + i
@@ -163,9 +163,11 @@ class Model {
   // The grid's rows as indices into its table: list order when read, and an
   // added row last until the next read, as ADD does not read the list again.
   std::vector<int> grid_order;
-  // What the last action must have sent and told the operator.
+  // What the last action must have sent and told the operator, and the
+  // status line: how the last send ended, until the next command.
   std::vector<std::string> frames;
   int messages = 0;
+  std::string status;
   std::map<std::string, long> stats;  // what the walk got to do
 
   explicit Model(const Start& s) {
@@ -216,6 +218,7 @@ class Model {
     MoveFocus(c);
     const auto& items = c == kCmbCOM ? kComItems : c == kCmbPORT ? kPortItems : catalogue;
     if (!ctl[c].enabled || index < 0 || index >= static_cast<int>(items.size())) return;
+    status.clear();
     ctl[c].text = items[index];
     if (c == kCmbCOM) {
       com = std::stoi(items[index].substr(4));
@@ -254,6 +257,7 @@ class Model {
   void Click(int c, bool move_focus, bool failing) {
     if (move_focus) MoveFocus(c);
     if (!ctl[c].enabled) return;
+    status.clear();
     failing_ = failing;
     switch (c) {
       case kCmdConnect: Connect(); break;
@@ -275,6 +279,7 @@ class Model {
   }
 
   void New() {
+    status.clear();
     for (int t = 1; t <= 3; ++t) tables[t].clear();
     Reset();
     next_stt = 1;
@@ -451,7 +456,9 @@ class Model {
         records += static_cast<char>(bytes[k]);
       }
     }
-    Write(Frame(0xFC - (port - 1), *cap + records));
+    const auto n = tables[port].size();
+    Write(Frame(0xFC - (port - 1), *cap + records), Name("list"),
+          " (" + std::to_string(n) + (n == 1 ? " effect)" : " effects)"));
   }
 
   void Test() {
@@ -465,14 +472,14 @@ class Model {
       if (!v || !FitsByte(*v)) return Refuse();
       record += static_cast<char>(*v);
     }
-    Write(Frame(0xF9 - (port - 1), *cap + record));
+    Write(Frame(0xF9 - (port - 1), *cap + record), Name("effect test"));
   }
 
   void Program() {
     if (!CanSend()) return;
     const auto v = Int16(ctl[kTxtMaxport].text);
     if (!v || !FitsByte(*v) || caps[port] == kNoRow) return Refuse();
-    if (Write(Frame(0xF5 - (port - 1), std::string(1, static_cast<char>(*v))))) caps[port] = *v;
+    if (Write(Frame(0xF5 - (port - 1), std::string(1, static_cast<char>(*v))), Name("capacity value"))) caps[port] = *v;
   }
 
   void Connect() {
@@ -480,7 +487,7 @@ class Model {
       if (com == 4) return Refuse();  // gone since start-up: the link stays closed
       open = true;
       label = "";
-      if (!Write(Frame(0xF6, "\x0A"))) return;
+      if (!Write(Frame(0xF6, "\x0A"), "Connect frame")) return;
       ctl[kCmbCOM].enabled = false;
       ctl[kCmbPORT].enabled = true;
       ctl[kCmdConnect].text = "DISCONNECT";
@@ -492,12 +499,17 @@ class Model {
     }
   }
 
-  bool Write(const std::string& frame) {
+  std::string Name(const std::string& what) const { return "PORT" + std::to_string(port) + " " + what; }
+
+  // The frame leaves at once, or the write fails and the link is lost.
+  bool Write(const std::string& frame, const std::string& name, const std::string& detail = "") {
     if (failing_) {
       open = false;
+      status = name + " not sent: write failed";
       LinkLost();
       return false;
     }
+    status = name + " sent" + detail + ".";
     frames.push_back(frame);
     ++stats["frames"];
     return true;
@@ -758,7 +770,7 @@ class Product {
     return {};
   }
 
-  // Enabled states, texts and selections, captions, the focus.
+  // Enabled states, texts and selections, captions, the status line, the focus.
   std::string ControlMismatch(const Model& m) const {
     auto state = [](bool on, const std::string& text, int start, int len) {
       return std::string(on ? "enabled \"" : "disabled \"") + text + "\"" +
@@ -777,6 +789,8 @@ class Product {
       if (expected != found)
         return std::string("control ") + kCtlName[c] + ": expected " + expected + ", found " + found;
     }
+    if (form_->window.status != m.status)
+      return "status: expected \"" + m.status + "\", found \"" + form_->window.status + "\"";
     if (form_->LabConnect.Caption() != m.label)
       return "control LabConnect: expected \"" + m.label + "\", found \"" + form_->LabConnect.Caption() + "\"";
     const Control* focus = form_->window.focus.Current();

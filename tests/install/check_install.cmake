@@ -1,5 +1,5 @@
 # cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DVERSION=... -DMAKEDB=... -DAPPSTREAM_ID=...
-#       -P check_install.cmake
+#       -DBOARD_SIM=ON|OFF -P check_install.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/scratch.cmake)
 
 set(prefix "${SCRATCH}/prefix")
@@ -23,6 +23,9 @@ set(expected
   share/man/man1/zentrel-loader.1.gz
   share/zentrel-loader/seed/Data.mdb
   share/icons/hicolor/scalable/apps/zentrel-loader.svg)
+if(BOARD_SIM)
+  list(APPEND expected bin/zl-board-sim share/man/man1/zl-board-sim.1.gz)
+endif()
 set(png_sizes 16 32 48 64 128 256)
 foreach(s IN LISTS png_sizes)
   list(APPEND expected share/icons/hicolor/${s}x${s}/apps/zentrel-loader.png)
@@ -34,10 +37,19 @@ if(NOT installed STREQUAL expected)
   zl_fail("installed: ${installed}\nexpected: ${expected}")
 endif()
 
-execute_process(COMMAND test -x "${prefix}/bin/zentrel-loader" RESULT_VARIABLE not_exec)
-if(not_exec)
-  zl_fail("bin/zentrel-loader is not executable")
+set(programs zentrel-loader)
+set(gz_pairs "share/man/man1/zentrel-loader.1.gz|packaging/man/zentrel-loader.1"
+             "share/doc/zentrel-loader/changelog.gz|packaging/debian/changelog")
+if(BOARD_SIM)
+  list(APPEND programs zl-board-sim)
+  list(APPEND gz_pairs "share/man/man1/zl-board-sim.1.gz|packaging/man/zl-board-sim.1")
 endif()
+foreach(program IN LISTS programs)
+  execute_process(COMMAND test -x "${prefix}/bin/${program}" RESULT_VARIABLE not_exec)
+  if(not_exec)
+    zl_fail("bin/${program} is not executable")
+  endif()
+endforeach()
 
 # The seed is the database as data.sql makes it, whatever an operator has
 # done to the working copy in the build tree.
@@ -55,8 +67,7 @@ endif()
 
 # Compressed files: no name or time in the gzip header (the same bytes at
 # every build), and the whole of their source inside.
-foreach(pair "share/man/man1/zentrel-loader.1.gz|packaging/man/zentrel-loader.1"
-             "share/doc/zentrel-loader/changelog.gz|packaging/debian/changelog")
+foreach(pair IN LISTS gz_pairs)
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 gz)
   list(GET pair 1 src)
@@ -114,10 +125,13 @@ set(metainfo_version "${CMAKE_MATCH_1}")
 file(STRINGS "${SOURCE_DIR}/packaging/man/zentrel-loader.1" th REGEX "^\\.TH ")
 string(REGEX MATCH "\"zentrel-loader ([^\"]*)\"" _ "${th}")
 set(man_version "${CMAKE_MATCH_1}")
+file(STRINGS "${SOURCE_DIR}/packaging/man/zl-board-sim.1" th REGEX "^\\.TH ")
+string(REGEX MATCH "\"zentrel-loader ([^\"]*)\"" _ "${th}")
+set(simulator_man_version "${CMAKE_MATCH_1}")
 file(STRINGS "${SOURCE_DIR}/packaging/debian/changelog" top LIMIT_COUNT 1)
 string(REGEX MATCH "^zentrel-loader \\(([^)]*)\\)" _ "${top}")
 set(changelog_version "${CMAKE_MATCH_1}")
-foreach(where metainfo man changelog)
+foreach(where metainfo man simulator_man changelog)
   if(NOT ${where}_version STREQUAL VERSION)
     zl_fail("the ${where} says version '${${where}_version}', the project ${VERSION}")
   endif()

@@ -9,18 +9,23 @@ namespace {
 constexpr int kLine = 1920;
 const std::size_t kTwoThousand = 5 + 5 * 2000;  // an upload of 2,000 effects on sign port 1
 
-TEST(SendProgress, ShortSendsShowNothing) {
+// A short send shows no progress, only how it ended, until the next command.
+TEST(SendProgress, ShortSendsShowOnlyTheirEnd) {
   SendProgress p(kLine);
   p.Written("connect frame", 5);
   EXPECT_EQ(p.PendingBytes(), 5);
+  EXPECT_EQ(p.Status(), "");
   p.Pending(0);
+  EXPECT_EQ(p.Status(), "Connect frame sent.");
+  p.NextCommand();
+  EXPECT_EQ(p.Status(), "");
   // Exactly half a second of line is still short.
   p.Written("PORT1 list", 960, 191);
   p.Pending(960);
   EXPECT_EQ(p.Status(), "");
   EXPECT_FALSE(p.Idle());
   p.Pending(0);
-  EXPECT_EQ(p.Status(), "");
+  EXPECT_EQ(p.Status(), "PORT1 list sent (191 effects).");
   EXPECT_TRUE(p.Idle());
 }
 
@@ -33,14 +38,12 @@ TEST(SendProgress, ALongFrameShowsBytesAndTimeLeftThenThatItWasSent) {
   p.Pending(7000);  // what has left does not come back
   EXPECT_EQ(p.PendingBytes(), 6130);
   p.Pending(1);
+  // Another command keeps a send that is still shown.
+  p.NextCommand();
   EXPECT_EQ(p.Status(), "Sending the PORT1 list (2,000 effects): 1 byte left, about 1 s");
   p.Pending(0);
   EXPECT_EQ(p.Status(), "PORT1 list sent (2,000 effects).");
   EXPECT_TRUE(p.Idle());
-  // A short frame afterwards leaves the last word as it is.
-  p.Written("PORT3 test", 8, 1);
-  p.Pending(0);
-  EXPECT_EQ(p.Status(), "PORT1 list sent (2,000 effects).");
 }
 
 TEST(SendProgress, TimeLeftIsRoundedAndGivenInMinutesFromOne) {
@@ -74,11 +77,12 @@ TEST(SendProgress, ALostLineTellsWhatWasNotSent) {
   p.SetAfter("then the window closes");
   EXPECT_EQ(p.Lost("no answer"), "the PORT2 list (2,000 effects)");
   EXPECT_EQ(p.Status(), "PORT2 list not sent: no answer");
-  // Nothing pending: nothing to tell. A short frame lost leaves the status line.
+  // Nothing pending: nothing to tell. A short frame lost says so too.
   EXPECT_EQ(p.Lost("again"), "");
-  p.Written("PORT2 capacity value", 5);
-  EXPECT_EQ(p.Lost("gone"), "the PORT2 capacity value");
   EXPECT_EQ(p.Status(), "PORT2 list not sent: no answer");
+  p.Written("connect frame", 5);
+  EXPECT_EQ(p.Lost("gone"), "the connect frame");
+  EXPECT_EQ(p.Status(), "Connect frame not sent: gone");
   // The next long send starts afresh, without the wait it had.
   p.Written("PORT2 list", kTwoThousand, 2000);
   EXPECT_EQ(p.Status(), "Sending the PORT2 list (2,000 effects): 10,005 bytes left, about 5 s");

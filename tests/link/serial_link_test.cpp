@@ -10,10 +10,25 @@ const std::string kConnectFrame = "\xFE\xFD\xF6\x0A\xFF";
 
 using FindSerialPorts = FormTest;
 
-// 20 is the highest number probed, 21 is beyond; 12 has two digits to read back.
+// 20 is the highest number probed, 21 is beyond; 12 has two digits to read
+// back. Of those that do not open, the ones that refuse this user or are held
+// elsewhere are named once; a missing device or another failure is not.
 TEST_F(FindSerialPorts, ListsThePortsThatOpenInOrderAndChoosingOneSetsUpTheLine) {
   serial.openable = {4, 20, 1, 12, 21};
+  using K = SerialError::Kind;
+  serial.refusing = {{2, K::Permission}, {5, K::Busy}, {6, K::NotFound}, {7, K::Other}, {13, K::Busy}};
   Load();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  const struct {
+    const char* says;
+    bool named;
+  } skipped[] = {{"- cannot open COM2\n", true},
+                 {"- cannot open COM5\n", true},
+                 {"- cannot open COM13\n", true},
+                 {"COM6", false},
+                 {"COM7", false}};
+  for (const auto& s : skipped)
+    EXPECT_EQ(messages.shown[0].find(s.says) != std::string::npos, s.named) << s.says << messages.shown[0];
   // One look at the system's devices for the twenty numbers and the tips.
   EXPECT_EQ(serial.device_lists, 1);
   EXPECT_EQ(form->CmbCOM.Items(), (std::vector<std::string>{"COM 1", "COM 4", "COM 12", "COM 20"}));
@@ -134,7 +149,7 @@ class Sending : public FormTest {
 };
 
 // Each command writes its own whole frame behind those still leaving; a
-// long frame shows its progress, a short one alone is not shown.
+// long frame shows its progress, a short one alone only how it ended.
 TEST_F(Sending, FramesWrittenWhileOneLeavesQueueBehindItAndShowTheirProgress) {
   form->CmdSEND.PerformClick();
   ASSERT_EQ(serial.writes.size(), 2u);
@@ -153,9 +168,14 @@ TEST_F(Sending, FramesWrittenWhileOneLeavesQueueBehindItAndShowTheirProgress) {
   const std::string sent = "PORT1 list sent (200 effects), and 2 more frames.";
   EXPECT_EQ(form->window.status, sent);
   EXPECT_EQ(Rows("SELECT MaxValue FROM MaxPort WHERE Port=1"), "99\n");
+  // A short one says so once it has left, and until the next command.
   form->CmdTest.PerformClick();
   EXPECT_EQ(serial.writes.size(), 5u);
-  EXPECT_EQ(form->window.status, sent);
+  EXPECT_EQ(form->window.status, "");
+  serial.ReleaseAll();
+  EXPECT_EQ(form->window.status, "PORT1 effect test sent.");
+  form->CmbFunc.Choose(1);
+  EXPECT_EQ(form->window.status, "");
   EXPECT_TRUE(messages.shown.empty());
 }
 

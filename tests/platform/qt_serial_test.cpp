@@ -2,6 +2,7 @@
 // test plays the board. The window's link through it to the board simulator
 // is in tests/link/serial_link_pty_test.cpp.
 #include "platform/qt_serial.h"
+#include "platform/serial_os.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -24,6 +25,8 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -286,6 +289,24 @@ TEST_F(QtSerialTest, ListedDevicesAreNumberedInPathOrderWithDigitRunsByValue) {
                                                 pty_.slave_path, "/dev/ttyUSB0", ""}));
 }
 
+// The system may list legacy ports with no hardware behind them, which could
+// never be opened.
+TEST_F(QtSerialTest, ALegacyPortWithoutHardwareIsToldApart) {
+  const struct {
+    const char* name;
+    const char* uart;  // its type file; none without
+    bool without;
+  } cases[] = {{"ttyS0", "4\n", false}, {"ttyS1", "0\n", true}, {"ttyUSB0", nullptr, false}};
+  const std::string classes = dir_.path().toStdString();
+  for (const auto& c : cases) {
+    if (c.uart) {
+      std::filesystem::create_directory(classes + "/" + c.name);
+      std::ofstream(classes + "/" + c.name + "/type") << c.uart;
+    }
+    EXPECT_EQ(serial::WithoutHardware(std::string("/dev/") + c.name, classes), c.without) << c.name;
+  }
+}
+
 // A pseudo-terminal forces 8 data bits without parity, so only the speed and
 // the stop bits show on it. Each malformed field: serial_settings_test.cpp.
 TEST_F(QtSerialTest, SettingsReachTheLineOpenOrNotAndMalformedOnesAreRefused) {
@@ -349,16 +370,18 @@ TEST_F(QtSerialTest, OpenFailuresSayWhichDeviceAndWhyAndLeaveThePortClosed) {
 }
 
 // Lacking the rights and another program's hold tell the operator different
-// things, whatever language the system's messages are in.
+// things, whatever language the system's messages are in. Only a group whose
+// members may open the device is worth joining.
 TEST_F(QtSerialTest, DeviceWithoutAccessNamesTheGroupAndAHeldOneIsBusy) {
-  Pty locked, exclusive;
-  ASSERT_TRUE(locked.Ok() && exclusive.Ok());
-  ASSERT_EQ(::chmod(locked.slave_path.c_str(), 0), 0);
-  struct stat st {};
-  ASSERT_EQ(::stat(locked.slave_path.c_str(), &st), 0);
-  const group* owner = ::getgrgid(st.st_gid);
-  ASSERT_NE(owner, nullptr);
-  const std::string names_group = "group \"" + std::string(owner->gr_name) + "\"";
+  Pty group_only, nobody_may, exclusive;
+  ASSERT_TRUE(group_only.Ok() && nobody_may.Ok() && exclusive.Ok());
+  const group* joinable = ::getegid() != 0 ? ::getgrgid(::getegid()) : ::getgrnam("dialout");
+  ASSERT_NE(joinable, nullptr);
+  for (const Pty* p : {&group_only, &nobody_may})
+    ASSERT_EQ(::chown(p->slave_path.c_str(), static_cast<uid_t>(-1), joinable->gr_gid), 0);
+  ASSERT_EQ(::chmod(group_only.slave_path.c_str(), 0060), 0);
+  ASSERT_EQ(::chmod(nobody_may.slave_path.c_str(), 0), 0);
+  const std::string names_group = "group \"" + std::string(joinable->gr_name) + "\"";
   // Held for exclusive use, which stops all but root, and through Qt's lock
   // file by this process.
   ASSERT_EQ(::chmod(exclusive.slave_path.c_str(), 0666), 0);
@@ -368,10 +391,14 @@ TEST_F(QtSerialTest, DeviceWithoutAccessNamesTheGroupAndAHeldOneIsBusy) {
 
   const ForeignUser foreign;
   if (!foreign.RightsApply()) GTEST_SKIP() << "root cannot act as nobody here, and rights do not stop root";
-  const auto denied = OpenAlone(locked.slave_path);
-  ASSERT_TRUE(denied) << "opened a device without access";
-  EXPECT_EQ(denied->GetKind(), Kind::Permission) << denied->what();
-  EXPECT_NE(std::string(denied->what()).find(names_group), std::string::npos) << denied->what();
+  for (const Pty* locked : {&group_only, &nobody_may}) {
+    const auto denied = OpenAlone(locked->slave_path);
+    ASSERT_TRUE(denied) << "opened a device without access";
+    EXPECT_EQ(denied->GetKind(), Kind::Permission) << denied->what();
+    const std::string said = denied->what();
+    EXPECT_EQ(said.find(names_group) != std::string::npos, locked == &group_only) << said;
+    EXPECT_EQ(said.find("usermod") != std::string::npos, locked == &group_only) << said;
+  }
   for (const std::string& held : {exclusive.slave_path, pty_.slave_path}) {
     const auto busy = OpenAlone(held);
     ASSERT_TRUE(busy) << "opened " << held << ", held by another program";

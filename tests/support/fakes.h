@@ -30,6 +30,7 @@ class FakeSerial : public SerialPort {
   // Runs as a frame is written.
   std::function<void()> on_write;
   SerialError::Kind open_error = SerialError::Kind::NotFound;
+  std::map<std::int16_t, SerialError::Kind> refusing;  // other errors than open_error, by port
 
   void SetCommPort(std::int16_t port) override;
   std::int16_t CommPort() const override { return port_; }

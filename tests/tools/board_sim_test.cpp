@@ -45,12 +45,13 @@ Bytes Frame(unsigned char op, unsigned char cap, const std::vector<Bytes>& recor
   return f;
 }
 
-// One simulator in its own directory, with the test holding the line's other end.
+// One simulator in its own directory, with the test holding the line's other
+// end; its link goes into a folder that is not there yet.
 class Sim {
  public:
   bool Start(const QStringList& args) {
     if (!dir_.isValid()) return false;
-    link = dir_.filePath("COM1");
+    link = dir_.filePath("made-by-the-simulator/COM1");
     proc_.setProgram(ZL_TOOLS_DIR "/zl-board-sim");
     proc_.setArguments(QStringList{"--link", link} + args);
     proc_.start();
