@@ -23,7 +23,7 @@ QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 // any Times-like serif with Vietnamese letters draws them.
 QFont ToQFont(const Font& f) {
   QFont q;
-  q.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+  q.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif"), QStringLiteral("Times New Roman")});
   q.setStyleHint(QFont::Serif);
   q.setPointSizeF(f.points);
   q.setBold(f.bold);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "jet_import.h"
+#include "paths.h"
 #include "sqlite_connection.h"
 #include "sqlite_files.h"
 #include "sqlite_recordset.h"
@@ -37,7 +38,7 @@ class SqliteDatabase final : public Database {
     std::error_code ec;
     // SQLite takes a zero-length file for an empty database; no database
     // this program can use is empty.
-    if (fs::is_regular_file(path, ec) && fs::file_size(path, ec) == 0)
+    if (fs::is_regular_file(PathFromUtf8(path), ec) && fs::file_size(PathFromUtf8(path), ec) == 0)
       throw DbError(sqlite::kNotADatabase, "file is not a database");
     conn_ = Connection::Open(path);
     path_ = path;
@@ -65,7 +66,7 @@ class SqliteDatabase final : public Database {
         // Nothing was begun.
       }
       if (e.GetCause() == DbError::Cause::Busy) return std::nullopt;
-      const std::string folder = fs::path(path_).parent_path().string();
+      const std::string folder = PathToUtf8(PathFromUtf8(path_).parent_path());
       if ((e.Number() & 0xFF) == SQLITE_CANTOPEN || e.Number() == SQLITE_READONLY_DIRECTORY)
         return "its folder " + folder + " cannot be written, and every change needs a journal file there";
       return e.Report();
@@ -173,10 +174,10 @@ std::string ConvertJetDatabase(const std::string& path) {
   // Everything is read and checked before anything is written.
   const std::vector<TableRows> tables = ReadJetTables(path);
 
-  const fs::path target(path);
-  std::string kept = (fs::absolute(target).parent_path() / "Data.access.mdb").string();
+  const fs::path target = PathFromUtf8(path);
+  std::string kept = PathToUtf8(fs::absolute(target).parent_path() / "Data.access.mdb");
   std::error_code ec;
-  if (fs::exists(kept, ec))
+  if (fs::exists(PathFromUtf8(kept), ec))
     throw DbError(provider_error::kFileExists, kept + " already exists; move it away so that " + path +
                                                    " can be converted and its original kept there.");
   const std::string tmp = sqlite::WriteTempDatabase(path, [&](Connection& conn) { FillFromJet(conn, tables); });
@@ -184,9 +185,9 @@ std::string ConvertJetDatabase(const std::string& path) {
   // A second name for the original, then the new file over the first: the
   // file name never stands empty, and the original's bytes are never copied.
   // Where the file system has no links, two renames do the same.
-  fs::create_hard_link(target, kept, ec);
+  fs::create_hard_link(target, PathFromUtf8(kept), ec);
   const bool linked = !ec;
-  if (!linked && ec != std::errc::file_exists) fs::rename(target, kept, ec);
+  if (!linked && ec != std::errc::file_exists) fs::rename(target, PathFromUtf8(kept), ec);
   if (ec) {
     sqlite::RemoveTemp(tmp);
     throw DbError(SQLITE_IOERR, "cannot keep the original as " + kept + ": " + ec.message());
@@ -195,9 +196,9 @@ std::string ConvertJetDatabase(const std::string& path) {
     sqlite::RenameOver(tmp, path);
   } catch (const DbError&) {
     if (linked)
-      fs::remove(kept, ec);
+      fs::remove(PathFromUtf8(kept), ec);
     else
-      fs::rename(kept, target, ec);
+      fs::rename(PathFromUtf8(kept), target, ec);
     sqlite::RemoveTemp(tmp);
     throw;
   }
