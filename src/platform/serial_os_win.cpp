@@ -7,9 +7,9 @@ std::map<int, std::string> CurrentPortMap(const std::string& /*link_dir*/, const
   return ComPorts();
 }
 
-// A COM port opens for one program at a time, and Windows answers "access
-// denied" when another holds it; a missing port is "not found". Rights of
-// its own a COM port does not have for a user, so that is all it tells.
+// A COM port opens for one program at a time and has no rights per user:
+// Windows' "access denied" is its answer while another program holds the
+// port. (A port that does not exist is "not found", told before this.)
 OpenCause PermissionCause(const std::string& /*device*/) { return OpenCause::Busy; }
 
 std::string OwningGroup(const std::string& /*device*/) { return {}; }
