@@ -14,8 +14,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Executables that carry the MinGW runtime, so nothing has to be put beside them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Executables that carry the MinGW runtime, so nothing has to be put beside
+# them; a build on Qt's DLLs, which need the runtime's DLLs anyway, shares
+# them instead (-DZL_MINGW_STATIC=OFF).
+if(NOT DEFINED ZL_MINGW_STATIC OR ZL_MINGW_STATIC)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+endif()
 
 # Tests, and GoogleTest's listing of them, run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)

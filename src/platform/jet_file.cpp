@@ -2,6 +2,7 @@
 #include <fstream>
 
 #include "jet_import.h"
+#include "paths.h"
 
 namespace zl {
 
@@ -29,7 +30,7 @@ const std::vector<TableLayout>& StoreTables() {
 }
 
 bool IsJetFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   char header[21] = {};
   if (!in.read(header, sizeof header)) return false;
   static const char kMagic[] = "\x00\x01\x00\x00Standard Jet DB";

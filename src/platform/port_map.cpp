@@ -23,6 +23,12 @@ std::map<int, std::string> MapPorts(const std::map<int, std::string>& links, con
   return map;
 }
 
+std::map<int, std::string> ComPorts() {
+  std::map<int, std::string> map;
+  for (int n = kFirstPort; n <= kLastPort; ++n) map[n] = (n < 10 ? "COM" : "\\\\.\\COM") + std::to_string(n);
+  return map;
+}
+
 SerialError OpenFailure(int port, const std::string& device, OpenCause cause, const std::string& group,
                         const std::string& detail) {
   using Kind = SerialError::Kind;

@@ -20,6 +20,10 @@ constexpr int kLastPort = 20;
 // ascending order to the devices no link names, each device once.
 std::map<int, std::string> MapPorts(const std::map<int, std::string>& links, const std::vector<std::string>& devices);
 
+// Windows: port n is the system's COMn, named \\.\COMn from ten on (the
+// short name reaches only COM1 to COM9).
+std::map<int, std::string> ComPorts();
+
 // Why an open failed: from the error's code and the device's access rights,
 // never from the (translated) message.
 enum class OpenCause { NotFound, PermissionDenied, Busy, Other };

@@ -20,10 +20,12 @@ QRect PxRect(const Rect& r) { return {Px(r.left), Px(r.top), Px(r.width), Px(r.h
 QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 // The design's font is an 8-bit Vietnamese Times; the texts are decoded, so
-// any Times-like serif with Vietnamese letters draws them.
+// any Times-like serif with Vietnamese letters draws them: Liberation or
+// DejaVu where installed, else Windows' own Times New Roman.
 QFont ToQFont(const Font& f) {
   QFont q;
-  q.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+  q.setFamilies(
+      {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif"), QStringLiteral("Times New Roman")});
   q.setStyleHint(QFont::Serif);
   q.setPointSizeF(f.points);
   q.setBold(f.bold);

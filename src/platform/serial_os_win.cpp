@@ -4,13 +4,12 @@ namespace zl::serial {
 
 // Port n is the system's COMn; no link directory, nothing to list.
 std::map<int, std::string> CurrentPortMap(const std::string& /*link_dir*/, const DeviceLister& /*list_devices*/) {
-  std::map<int, std::string> map;
-  for (int n = kFirstPort; n <= kLastPort; ++n) map[n] = "COM" + std::to_string(n);
-  return map;
+  return ComPorts();
 }
 
-// A COM port has no per-user rights to lack, and opens for one program at a
-// time: the system's "access denied" means another program holds it.
+// A COM port opens for one program at a time and has no rights per user:
+// Windows' "access denied" is its answer while another program holds the
+// port. (A port that does not exist is "not found", told before this.)
 OpenCause PermissionCause(const std::string& /*device*/) { return OpenCause::Busy; }
 
 std::string OwningGroup(const std::string& /*device*/) { return {}; }

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cp1252.h"
+#include "paths.h"
 
 namespace zl::sqlite {
 
@@ -99,7 +100,7 @@ std::shared_ptr<Connection> Connection::OpenReadOnly(const std::string& path) {
 
 std::shared_ptr<Connection> Connection::Create(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::exists(path, ec)) throw DbError(SQLITE_CANTOPEN, path + " already exists");
+  if (std::filesystem::exists(PathFromUtf8(path), ec)) throw DbError(SQLITE_CANTOPEN, path + " already exists");
   return OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 

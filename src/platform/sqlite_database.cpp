@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "paths.h"
 #include "sqlite_connection.h"
 #include "sqlite_files.h"
 #include "sqlite_recordset.h"
@@ -24,7 +25,7 @@ class SqliteDatabase final : public Database {
     std::error_code ec;
     // SQLite takes a zero-length file for an empty database; no database
     // this program can use is empty.
-    if (fs::is_regular_file(path, ec) && fs::file_size(path, ec) == 0)
+    if (fs::is_regular_file(PathFromUtf8(path), ec) && fs::file_size(PathFromUtf8(path), ec) == 0)
       throw DbError(sqlite::kNotADatabase, "file is not a database");
     conn_ = Connection::Open(path);
     path_ = path;
@@ -52,7 +53,7 @@ class SqliteDatabase final : public Database {
         // Nothing was begun.
       }
       if (e.GetCause() == DbError::Cause::Busy) return std::nullopt;
-      const std::string folder = fs::path(path_).parent_path().string();
+      const std::string folder = PathToUtf8(PathFromUtf8(path_).parent_path());
       if ((e.Number() & 0xFF) == SQLITE_CANTOPEN || e.Number() == SQLITE_READONLY_DIRECTORY)
         return "its folder " + folder + " cannot be written, and every change needs a journal file there";
       return e.Report();

@@ -4,6 +4,8 @@
 #include <random>
 #include <system_error>
 
+#include "paths.h"
+
 namespace zl::sqlite {
 
 namespace fs = std::filesystem;
@@ -23,8 +25,8 @@ std::string TempNameFor(const std::string& target) {
 
 void RemoveTemp(const std::string& tmp) {
   std::error_code ec;
-  fs::remove(tmp, ec);
-  fs::remove(tmp + "-journal", ec);
+  fs::remove(PathFromUtf8(tmp), ec);
+  fs::remove(PathFromUtf8(tmp + "-journal"), ec);
 }
 
 void WriteDatabase(const std::string& path, const std::function<void(Connection&)>& fill) {
@@ -63,7 +65,7 @@ void WriteNewFile(const std::string& path, const std::function<void(const std::s
 
 void RenameOver(const std::string& from, const std::string& to) {
   std::error_code ec;
-  fs::rename(from, to, ec);
+  fs::rename(PathFromUtf8(from), PathFromUtf8(to), ec);
   if (ec) throw FileError("cannot rename " + from + " to " + to, ec);
 }
 

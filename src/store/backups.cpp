@@ -9,6 +9,8 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/paths.h"
+
 namespace zl {
 
 namespace fs = std::filesystem;
@@ -57,9 +59,9 @@ std::string Stamp(std::time_t now, const char* format) {
 std::vector<Name> Copies(const std::string& dir) {
   std::vector<Name> names;
   std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+  for (fs::directory_iterator it(PathFromUtf8(dir), ec), end; !ec && it != end; it.increment(ec))
     if (it->is_regular_file(ec))
-      if (auto n = Parse(it->path().filename().string())) names.push_back(*n);
+      if (auto n = Parse(PathToUtf8(it->path().filename()))) names.push_back(*n);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -77,22 +79,22 @@ bool Backups::DueToday(std::time_t now) {
 std::optional<std::string> Backups::Take(std::time_t now, const std::function<void(const std::string&)>& copy) {
   last_day_ = Stamp(now, "%Y-%m-%d");
   std::error_code ec;
-  fs::create_directories(dir_, ec);
+  fs::create_directories(PathFromUtf8(dir_), ec);
   if (ec) return "cannot make the folder " + dir_ + ": " + ec.message();
 
   const std::string stamp = Stamp(now, "%Y-%m-%d_%H-%M-%S");
-  fs::path target = fs::path(dir_) / ("Data-" + stamp + ".mdb");
+  fs::path target = PathFromUtf8(dir_) / ("Data-" + stamp + ".mdb");
   for (int seq = 2; fs::exists(target, ec); ++seq)
-    target = fs::path(dir_) / ("Data-" + stamp + "." + std::to_string(seq) + ".mdb");
+    target = PathFromUtf8(dir_) / ("Data-" + stamp + "." + std::to_string(seq) + ".mdb");
   try {
-    copy(target.string());
+    copy(PathToUtf8(target));
   } catch (const std::exception& e) {
     fs::remove(target, ec);
     return e.what();
   }
 
   std::vector<Name> copies = Copies(dir_);
-  for (std::size_t i = 0; i + kKept < copies.size(); ++i) fs::remove(fs::path(dir_) / copies[i].file, ec);
+  for (std::size_t i = 0; i + kKept < copies.size(); ++i) fs::remove(PathFromUtf8(dir_) / copies[i].file, ec);
   return std::nullopt;
 }
 

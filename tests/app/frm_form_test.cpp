@@ -40,10 +40,11 @@ TEST_F(Startup, StartsIdleShowingPortTemp) {
 
 // A missing file is refused at start-up: StartupFailure.WhatCannotBeRead...
 TEST_F(Startup, AProgramInTheRootDirectoryLooksForOneSeparatorDataMdb) {
-  toolkit.app_path = "/";
+  const std::string root(1, FrmForm::kDirSep);
+  toolkit.app_path = root;
   EXPECT_THROW(form->Form_Load(), DbError);
-  EXPECT_EQ(form->DbFile, "/Data.mdb");
-  EXPECT_FALSE(QFile::exists("/Data.mdb"));
+  EXPECT_EQ(form->DbFile, root + "Data.mdb");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(root + "Data.mdb")));
 }
 
 // Installed where the operator cannot write: the data directory is theirs,
@@ -56,11 +57,12 @@ TEST_F(Startup, InstalledItKeepsDataAndPortLinksInTheOperatorsDirectory) {
   toolkit.user_data_path = user;
   toolkit.seed_path = db_path;
   Load();
-  EXPECT_EQ(form->DataDir, user + "/");
-  EXPECT_EQ(form->DbFile, user + "/Data.mdb");
+  const std::string sep(1, FrmForm::kDirSep);
+  EXPECT_EQ(form->DataDir, user + sep);
+  EXPECT_EQ(form->DbFile, user + sep + "Data.mdb");
   EXPECT_EQ(serial.link_dir, user);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find(user + "/Data.mdb"), std::string::npos) << messages.shown[0];
+  EXPECT_NE(messages.shown[0].find(user + sep + "Data.mdb"), std::string::npos) << messages.shown[0];
   EXPECT_EQ(form->DataGrid.Rows(), 4);  // PORT_TEMP of the seed, as shipped plus one
 }
 

@@ -51,7 +51,7 @@ TEST_F(StartupFailure, HelpAndVersionAnswerBeforeAnythingElseAndNothingElseIsTak
   EXPECT_TRUE(run({"-v"}, 0).startsWith("zentrel-loader"));
   EXPECT_TRUE(run({"--port=3"}, 1).contains("--help"));
   EXPECT_TRUE(run({"Data.mdb"}, 1).contains("--help"));
-  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"zentrel-loader"});
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{kExe});
 }
 
 // Installed as a package installs it: the program in bin/, which the
@@ -63,13 +63,13 @@ TEST_F(StartupFailure, InstalledTheOperatorsDataGoesToTheirDataDirectory) {
   ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share) && QDir().mkpath(home));
   const QByteArray seed = Made("");
   ASSERT_TRUE(QFile::rename(db_, share + "/Data.mdb"));
-  ASSERT_TRUE(QFile::rename(exe_, bin + "/zentrel-loader"));
+  ASSERT_TRUE(QFile::rename(exe_, bin + "/" + kExe));
   Unwritable locked(bin.toStdString());
   if (!locked.Ok()) GTEST_SKIP() << "cannot make a directory unwritable here";
   qputenv("XDG_DATA_HOME", home.toUtf8());
 
   const QString mine = home + "/zentrel-loader/Data.mdb";
-  EXPECT_TRUE(Start(2, "", bin + "/zentrel-loader").contains(mine));
+  EXPECT_TRUE(Start(2, "", bin + "/" + kExe).contains(mine));
   EXPECT_EQ(Read(mine), seed);
   EXPECT_EQ(Read(share + "/Data.mdb"), seed);
   qunsetenv("XDG_DATA_HOME");

@@ -15,12 +15,15 @@
 
 namespace zl::test {
 
+// The executable's file name on this system.
+inline const QString kExe = QStringLiteral("zentrel-loader" ZL_EXE_SUFFIX);
+
 class StartupFailure : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    exe_ = dir_.filePath("zentrel-loader");
-    ASSERT_TRUE(QFile::copy(ZL_BIN_DIR "/zentrel-loader", exe_));
+    exe_ = dir_.filePath(kExe);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ZL_BIN_DIR "/") + kExe, exe_));
     db_ = dir_.filePath("Data.mdb");
     qputenv("QT_QPA_PLATFORM", "offscreen");  // the program inherits it
   }

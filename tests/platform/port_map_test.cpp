@@ -30,6 +30,12 @@ TEST(PortMap, LinksKeepTheirNumbersAndDevicesFillTheRestInTheGivenOrderOnceEach)
   EXPECT_EQ(full.begin()->first, 1);
   EXPECT_EQ(full.at(19), "/dev/ttyX18");
   EXPECT_EQ(full.at(20), "/dev/c");
+
+  // Windows: COMn, in the long form that alone reaches ten and above.
+  const auto com = serial::ComPorts();
+  ASSERT_EQ(com.size(), 20u);
+  const std::pair<int, const char*> names[] = {{1, "COM1"}, {9, "COM9"}, {10, "\\\\.\\COM10"}, {20, "\\\\.\\COM20"}};
+  for (const auto& [n, name] : names) EXPECT_EQ(com.at(n), name);
 }
 
 TEST(OpenFailureMessage, PermissionTellsWhichGroupToJoin) {

@@ -78,7 +78,7 @@ TEST_F(SqliteOpen, MissingEmptyAndOtherFilesAreRefusedAndLeftAsTheyWere) {
 }
 
 TEST_F(SqliteOpen, OpensThePathGivenEvenWithUriCharactersOnceAtATime) {
-  const std::string made = MakeTestDb(dir_.path().toStdString()), odd = Path("my data #1?x=%20.mdb");
+  const std::string made = MakeTestDb(dir_.path().toStdString()), odd = Path("my data #1%3Fx=%20.mdb");
   ASSERT_TRUE(QFile::rename(QString::fromStdString(made), QString::fromStdString(odd)));
   db_->Open(odd);
   EXPECT_EQ(db_->OpenRecordset("SELECT * FROM FuncBoder")->RecordCount(), 8);
@@ -87,7 +87,7 @@ TEST_F(SqliteOpen, OpensThePathGivenEvenWithUriCharactersOnceAtATime) {
   EXPECT_FALSE(db_->IsOpen());
   db_->Open(odd);
   EXPECT_EQ(db_->OpenRecordset("SELECT * FROM MaxPort")->RecordCount(), 3);
-  EXPECT_EQ(Entries(dir_), QStringList{"my data #1?x=%20.mdb"});
+  EXPECT_EQ(Entries(dir_), QStringList{"my data #1%3Fx=%20.mdb"});
 }
 
 // ---- Recordsets on the shipped file ----

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "support/files.h"
 
 namespace zl {
@@ -25,21 +26,22 @@ constexpr std::time_t kDay = 24 * 60 * 60;
 class BackupFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("zl-backups-" + std::to_string(std::random_device()()));
+    // Under a Vietnamese user name: the folder's name is UTF-8 throughout.
+    root_ = fs::temp_directory_path() / PathFromUtf8("zl-backups-Nguyễn-" + std::to_string(std::random_device()()));
     fs::create_directories(root_);
   }
   void TearDown() override { fs::remove_all(root_); }
   fs::path Dir() const { return root_ / "backups"; }
   // A copy that just writes `bytes`.
   std::function<void(const std::string&)> Writing(const std::string& bytes) {
-    return [bytes](const std::string& path) { Write(path, bytes); };
+    return [bytes](const std::string& path) { Write(PathFromUtf8(path), bytes); };
   }
   fs::path root_;
   std::time_t now_ = 1796126400;  // 2026-12-01, midday UTC
 };
 
 TEST_F(BackupFolder, OneCopyADayUnlessAskedAndTheDayIsReadBackFromTheFolder) {
-  Backups b(Dir().string());
+  Backups b(PathToUtf8(Dir()));
   EXPECT_TRUE(b.DueToday(now_));
   ASSERT_FALSE(b.Take(now_, Writing("first")));
   EXPECT_FALSE(b.DueToday(now_ + 60));
@@ -51,13 +53,13 @@ TEST_F(BackupFolder, OneCopyADayUnlessAskedAndTheDayIsReadBackFromTheFolder) {
   EXPECT_EQ(Read(Dir() / names[0]) + Read(Dir() / names[1]), "secondfirst") << names[0] << " " << names[1];
 
   // A new start of the program finds today's copy.
-  Backups restarted(Dir().string());
+  Backups restarted(PathToUtf8(Dir()));
   EXPECT_FALSE(restarted.DueToday(now_ + 3600));
   EXPECT_TRUE(restarted.DueToday(now_ + kDay));
 }
 
 TEST_F(BackupFolder, KeepsTheNewestTwentyAndNothingElseIsTouched) {
-  Backups b(Dir().string());
+  Backups b(PathToUtf8(Dir()));
   fs::create_directories(Dir());
   Write(Dir() / "notes.txt", "mine");
   // Names that only look like the program's copies, older than every copy.
@@ -81,11 +83,11 @@ TEST_F(BackupFolder, KeepsTheNewestTwentyAndNothingElseIsTouched) {
 }
 
 TEST_F(BackupFolder, AFailedCopyLeavesNoTraceSaysWhyOnceADayAndHarmsNoEarlierCopy) {
-  Backups b(Dir().string());
+  Backups b(PathToUtf8(Dir()));
   ASSERT_FALSE(b.Take(now_ - kDay, Writing("yesterday")));
   const auto before = Copies(Dir());
   const auto why = b.Take(now_, [](const std::string& path) {
-    Write(path, "half");
+    Write(PathFromUtf8(path), "half");
     throw std::runtime_error("disk full");
   });
   ASSERT_TRUE(why);
@@ -95,7 +97,7 @@ TEST_F(BackupFolder, AFailedCopyLeavesNoTraceSaysWhyOnceADayAndHarmsNoEarlierCop
   EXPECT_FALSE(b.DueToday(now_));
 
   // A file where the folder should be.
-  Backups blocked((Dir() / "notes.txt").string());
+  Backups blocked(PathToUtf8(Dir() / "notes.txt"));
   Write(Dir() / "notes.txt", "mine");
   EXPECT_TRUE(blocked.Take(now_, Writing("x")));
   EXPECT_EQ(Read(Dir() / "notes.txt"), "mine");
