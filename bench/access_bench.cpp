@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/access_conversion.h"
-#include "platform/jet_import.h"
+#include "storage/access/conversion.h"
+#include "storage/access/jet_import.h"
 
 namespace {
 

@@ -27,10 +27,10 @@
 
 #include "app/frm_form.h"
 #include "plain_sqlite.h"
-#include "platform/qt_view.h"
-#include "platform/sqlite_database.h"
+#include "storage/sqlite/database.h"
 #include "support/fakes.h"
 #include "support/testdb.h"
+#include "ui/qt/view.h"
 
 namespace {
 

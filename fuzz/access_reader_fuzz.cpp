@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "platform/jet_import.h"
+#include "storage/access/jet_import.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 #include <cstdio>
 
 #include "app/frm_form.h"
-#include "platform/access_conversion.h"
-#include "platform/command_line.h"
-#include "platform/qt_app.h"
-#include "platform/qt_serial.h"
-#include "platform/qt_shell.h"
-#include "platform/qt_view.h"
-#include "platform/sqlite_database.h"
+#include "serial/qt/qt_serial_port.h"
+#include "storage/access/conversion.h"
+#include "storage/sqlite/database.h"
+#include "ui/qt/application.h"
+#include "ui/qt/command_line.h"
+#include "ui/qt/toolkit.h"
+#include "ui/qt/view.h"
 
 int main(int argc, char** argv) {
   // Started again by itself to read an Access file, apart from the window.

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/sqlite_script.h"
+#include "storage/sqlite/script.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -1,9 +1,9 @@
 #include "app/frm_form.h"
 
-#include "app/data_place.h"
-#include "link/frames.h"
-#include "platform/cp1252.h"
-#include "platform/text.h"
+#include "domain/frames.h"
+#include "storage/data_place.h"
+#include "text/cp1252.h"
+#include "text/trim.h"
 
 namespace zl {
 

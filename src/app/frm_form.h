@@ -1,7 +1,8 @@
 // The program's one window: its controls, its variables and its handlers.
-// The handlers are grouped by subsystem in app/, store/, entry/ and link/;
-// they all work on this one object's shared state, as the window's events
-// arrive one after the other on the window thread.
+// The handlers are grouped in app/ by what they handle (port selection, list
+// editing, effect entry, the serial link, the board commands); they all
+// work on this one object, as the window's events arrive one after the
+// other on the window thread.
 #pragma once
 
 #include <cstdint>
@@ -12,14 +13,14 @@
 #include <string>
 
 #include "app/message.h"
-#include "link/send_progress.h"
-#include "platform/controls.h"
-#include "platform/database.h"
-#include "platform/grid.h"
-#include "platform/serial.h"
-#include "platform/shell.h"
-#include "platform/window.h"
-#include "store/backups.h"
+#include "app/shell.h"
+#include "domain/send_progress.h"
+#include "serial/serial_port.h"
+#include "storage/backups.h"
+#include "storage/database.h"
+#include "ui/model/controls.h"
+#include "ui/model/grid.h"
+#include "ui/model/window.h"
 
 namespace zl {
 
@@ -93,7 +94,7 @@ class FrmForm {
   void CmbFunc_KeyPress(std::int16_t& key_ascii);
   void MnuNew_Click();
 
-  // --- Program store (store/) ---------------------------------------------
+  // --- Sign port and list (port_selection.cpp, list_edit.cpp) ------------
   void CmbPORT_Click();
   void ShowPortList(std::int16_t port);
   void LoadMaxPort(std::int16_t port);
@@ -105,7 +106,7 @@ class FrmForm {
   void CmdUP_Click();
   void CmdDOWN_Click();
 
-  // --- Effect entry (entry/) ---------------------------------------------
+  // --- Effect entry (effect_entry.cpp, numeric_fields.cpp) ---------------
   void EnableParams(bool on);
   void LoadShowFunc();
   void LoadFuncBoder();
@@ -125,7 +126,7 @@ class FrmForm {
   void TxtB_LostFocus();
   void TxtMaxport_Change();
 
-  // --- Sign link (link/) --------------------------------------------------
+  // --- Serial link and board (serial_link.cpp, board_commands.cpp) -------
   void FindPorts();
   void CmbCOM_Click();
   void ApplyLineSettings();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/cp1252.h"
+#include "text/cp1252.h"
 
 namespace zl {
 namespace {

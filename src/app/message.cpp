@@ -1,6 +1,6 @@
 #include "app/message.h"
 
-#include "platform/vni.h"
+#include "text/vni.h"
 
 namespace zl {
 

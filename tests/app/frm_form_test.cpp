@@ -4,8 +4,8 @@
 #include <QFile>
 #include <vector>
 
-#include "platform/cp1252.h"
 #include "support/form_fixture.h"
+#include "text/cp1252.h"
 
 namespace zl::test {
 namespace {

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "app/frm_form.h"
-#include "platform/sqlite_database.h"
+#include "storage/sqlite/database.h"
 #include "support/fakes.h"
 #include "support/testdb.h"
 

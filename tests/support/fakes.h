@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/serial.h"
-#include "platform/shell.h"
+#include "app/shell.h"
+#include "serial/serial_port.h"
 
 namespace zl::test {
 

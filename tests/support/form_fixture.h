@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/frm_form.h"
-#include "platform/sqlite_database.h"
+#include "storage/sqlite/database.h"
 #include "support/fakes.h"
 #include "support/testdb.h"
 

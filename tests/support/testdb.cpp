@@ -6,7 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "platform/sqlite_script.h"
+#include "storage/sqlite/script.h"
 
 namespace zl::test {
 

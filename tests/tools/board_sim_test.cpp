@@ -1,7 +1,7 @@
 // The board simulator fed frames written here by hand from the byte layout,
 // not by the program's frame builders, so a decoder fault cannot hide behind
 // the same fault in the program. The line rate and hang-ups are in
-// tests/link/serial_link_pty_test.cpp.
+// tests/app/serial_link_pty_test.cpp.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,0 +1,153 @@
+// The whole window on the real widgets: what the operator sees and does.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "support/catalogue_sql.h"
+#include "support/form_fixture.h"
+#include "ui/qt/view.h"
+
+namespace zl::test {
+namespace {
+
+class WindowTest : public FormTest {
+ protected:
+  std::string ExtraSql() const override {
+    return std::string(kCatalogueSql) +
+           "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30),"
+           " (3, 13, 'c', 5, 1, 1, 30);\n";
+  }
+
+  void Show() {
+    Load();
+    view = std::make_unique<QtView>(form->window);
+    view->Show();
+    QApplication::setActiveWindow(Top());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Top()));
+  }
+  void TearDown() override { view.reset(); }
+
+  QMainWindow* Top() const { return static_cast<QMainWindow*>(view->TopLevel()); }
+  template <class T>
+  T* W(const char* name) const {
+    auto* w = qobject_cast<T*>(view->Find(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  // Mouse clicks; no two follow on the same spot, so none makes a double click.
+  void Click(const char* button) { QTest::mouseClick(W<QPushButton>(button), Qt::LeftButton); }
+  void ClickGridRow(int row) {
+    QTableView* t = W<QTableView>("DataGrid");
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualRect(t->model()->index(row, 1)).center());
+  }
+  // Opens the list and picks entry `index` with the keyboard.
+  void Pick(const char* combo, int index) {
+    QComboBox* box = W<QComboBox>(combo);
+    ASSERT_TRUE(box->isEnabled()) << combo;
+    box->showPopup();
+    QAbstractItemView* list = box->view();
+    list->setCurrentIndex(list->model()->index(index, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    // The offscreen platform does not give the activation back when a
+    // popup closes, as a window system does.
+    QApplication::setActiveWindow(Top());
+  }
+
+  std::unique_ptr<QtView> view;
+};
+
+TEST_F(WindowTest, AnOperatorBuildsEditsAndClearsListsWithTheMouseAndKeyboard) {
+  Show();
+  EXPECT_EQ(W<QComboBox>("CmbFunc")->placeholderText(), QString::fromUtf8("Chọn kiểu hiệu ứng ?"));
+  // "-" is a separator.
+  QStringList menu;
+  for (QAction* a : Top()->menuBar()->actions().at(0)->menu()->actions()) menu << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(menu, (QStringList{"&New", "&Open", "&Save as ..", "-", "&Exit"}));
+  Pick("CmbCOM", 1);  // COM 3
+  Click("CmdConnect");
+  ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT");
+  // Typed characters change no combo.
+  QComboBox* port = W<QComboBox>("CmbPORT");
+  port->setFocus();
+  QTest::keyClicks(port, "PORT2");
+  QTest::keyClick(port, Qt::Key_Backspace);
+  EXPECT_EQ(form->PortNo, 0);
+  EXPECT_EQ(port->currentIndex(), -1);
+  Pick("CmbPORT", 0);
+  ASSERT_EQ(form->PortNo, 1);
+
+  Pick("CmbFunc", 1);  // "12 Twelve"; the focus goes to Start, its text selected
+  QLineEdit* start = W<QLineEdit>("TxtA");
+  ASSERT_EQ(QApplication::focusWidget(), start);
+  QTest::keyClicks(start, "x7");
+  EXPECT_EQ(form->TxtA.Text(), "7");
+  // Tab into End selects its text once the view has caught up (qWaitFor, as
+  // QTRY_ failures never reach GoogleTest); a value above the capacity is
+  // pulled back when End is left for ADD, before ADD runs.
+  QTest::keyClick(start, Qt::Key_Tab);
+  QLineEdit* end = W<QLineEdit>("TxtB");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return end->selectedText() == "40"; })) << end->selectedText().toStdString();
+  QTest::keyClicks(end, "99");
+  EXPECT_EQ(form->TxtB.Text(), "99");
+  Click("CmdAdd");
+  // The second ADD by keyboard: a second click this soon would be a double click.
+  QTest::keyClick(W<QPushButton>("CmdAdd"), Qt::Key_Space);
+  EXPECT_EQ(Rows("SELECT * FROM PORT1 ORDER BY STT"), "1|12|12 Twelve|5|1|7|40\n2|12|12 Twelve|5|1|7|40\n");
+  EXPECT_EQ(W<QTableView>("DataGrid")->model()->rowCount(), 2);
+
+  // Loop emptied and left becomes 1.
+  QLineEdit* loop = W<QLineEdit>("TxtLoop");
+  QTest::mouseClick(loop, Qt::LeftButton);
+  QTest::keyClick(loop, Qt::Key_Backspace);
+  QTest::keyClick(loop, Qt::Key_Tab);
+  EXPECT_EQ(form->TxtLoop.Text(), "1");
+  EXPECT_TRUE(messages.shown.empty());
+
+  // Sign port 2: grid clicks, UP, DOWN, DEL, then New and Exit by their keys.
+  Pick("CmbPORT", 1);
+  QTableView* grid = W<QTableView>("DataGrid");
+  ASSERT_EQ(grid->model()->rowCount(), 3);
+
+  ClickGridRow(2);
+  EXPECT_EQ(EditButtons(), "DU-");
+  Click("CmdUP");
+  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT2 ORDER BY STT"), "1|11\n2|13\n3|12\n");
+  EXPECT_EQ(grid->currentIndex().row(), 1);
+  EXPECT_EQ(grid->model()->index(1, 1).data().toString(), "c");
+  Click("CmdDOWN");
+  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT2 ORDER BY STT"), "1|11\n2|12\n3|13\n");
+
+  // The keyboard moves the row but leaves the buttons as they were.
+  QTest::keyClick(grid, Qt::Key_Up);
+  EXPECT_EQ(form->DataGrid.Row(), 1);
+  EXPECT_EQ(EditButtons(), "DU-");
+  ClickGridRow(0);
+  Click("CmdDEL");
+  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT2 ORDER BY STT"), "1|12\n2|13\n");
+  EXPECT_EQ(grid->model()->rowCount(), 2);
+  EXPECT_EQ(EditButtons(), "---");
+
+  // DEL disabled itself while it had the focus; the offscreen platform then
+  // leaves the window inactive, where a window system keeps it active.
+  QApplication::setActiveWindow(Top());
+  QTest::keyClick(Top(), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM PORT1) + (SELECT count(*) FROM PORT2)"), "0\n");
+  EXPECT_EQ(grid->model()->rowCount(), 0);
+  EXPECT_EQ(W<QComboBox>("CmbPORT")->placeholderText(), "PORT ?");
+  EXPECT_FALSE(W<QComboBox>("CmbFunc")->isEnabled());
+
+  QTest::keyClick(Top(), Qt::Key_X, Qt::ControlModifier);
+  EXPECT_TRUE(form->window.Unloaded());
+  EXPECT_EQ(toolkit.ended, 1);
+}
+
+}  // namespace
+}  // namespace zl::test
