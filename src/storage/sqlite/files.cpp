@@ -31,7 +31,7 @@ void RemoveTemp(const std::string& tmp) {
 
 void WriteDatabase(const std::string& path, const std::function<void(Connection&)>& fill) {
   // Not inside the try: a file that was there before is not ours to remove.
-  const auto conn = Connection::Create(path);
+  auto conn = Connection::Create(path);
   try {
     // The journal only matters for a file that already counts; the commit
     // still syncs the file itself, before it is renamed into place.
@@ -41,6 +41,8 @@ void WriteDatabase(const std::string& path, const std::function<void(Connection&
     conn->Exec("COMMIT");
     conn->Close();
   } catch (...) {
+    // Windows removes no file that is still open.
+    conn.reset();
     RemoveTemp(path);
     throw;
   }
