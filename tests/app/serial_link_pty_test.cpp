@@ -113,7 +113,9 @@ class PtyBoard : public ::testing::Test {
     ASSERT_TRUE(WaitForLines("LINK")) << out_.toStdString();
     toolkit.app_path = dir_.path().toStdString();
     db = MakeSqliteDatabase();
-    com = MakeQtSerialPort(toolkit.app_path);
+    // Only the board's link: the machine's own devices, which another
+    // program may be holding, are no part of it.
+    com = MakeQtSerialPort(toolkit.app_path, [] { return std::vector<std::string>{}; });
     form = std::make_unique<FrmForm>(Services{*db, *com, messages, toolkit});
     form->Form_Load();
     const auto& items = form->CmbCOM.Items();
