@@ -148,7 +148,9 @@ std::optional<Unread> Failure(const ChildOutcome& run, const ChildLimits& limits
       return Because("the Access reader stopped with exit status " + std::to_string(run.status));
     case End::Crashed: return Because("it crashed the Access reader (signal " + std::to_string(run.status) + ")");
     case End::TimedOut:
-      return Because("the Access reader took too long over it (more than " + std::to_string(limits.cpu_seconds) +
+      // Ended by its processor time (a signal), or by the clock.
+      return Because("the Access reader took too long over it (more than " +
+                     std::to_string(run.status != 0 ? limits.cpu_seconds : limits.wall_milliseconds / 1000) +
                      " seconds)");
     case End::OutOfMemory: return TooMuchMemory();
     case End::FloodedOutput:
@@ -206,7 +208,9 @@ ChildLimits AccessReaderLimits(std::uint64_t file_bytes) {
   limits.address_space_bytes = kSanitized ? 0 : kMemory;
   limits.resident_bytes = kMemory;
   limits.cpu_seconds = kSeconds + static_cast<int>(std::min<std::uint64_t>(file_bytes / kMB, 600));
-  limits.wall_milliseconds = limits.cpu_seconds * 1000;
+  // A reader that works is stopped by its processor time; the clock, with
+  // room for a busy machine, stops one that waits on something.
+  limits.wall_milliseconds = 3 * limits.cpu_seconds * 1000;
   // Its copy is never much larger than the Access file.
   limits.file_bytes = std::max<std::uint64_t>(64 * kMB, 4 * file_bytes);
   limits.output_bytes = kOutput;
