@@ -65,7 +65,10 @@ TEST_F(PortSelection, EachChoiceShowsThatPortsListCapacityAndCatalogue) {
 }
 
 class BrokenTables : public FormTest {
-  std::string ExtraSql() const override { return "DELETE FROM ShowFunc;\nDROP TABLE PORT2;\n"; }
+  std::string ExtraSql() const override {
+    return "DELETE FROM ShowFunc;\nDROP TABLE PORT2;\nINSERT INTO PORT3 VALUES (1, 1, 'x', 5, 1, 1, 20);\n"
+           "DROP TABLE FuncBoder;\n";
+  }
 };
 
 TEST_F(BrokenTables, AMissingListIsReportedAndAnEmptyCatalogueListsNothing) {
@@ -77,6 +80,11 @@ TEST_F(BrokenTables, AMissingListIsReportedAndAnEmptyCatalogueListsNothing) {
   ChoosePort(1);  // the program goes on
   EXPECT_EQ(GridStts(), "");
   EXPECT_EQ(form->CmbFunc.ListCount(), 0);
+  // Without its catalogue, port 3 is not chosen at all.
+  form->CmbPORT.Choose(2);
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_NE(messages.shown[1].find("FuncBoder"), std::string::npos);
+  EXPECT_EQ(form->CmbPORT.Text() + " " + GridStts(), "PORT1 ");
 }
 
 }  // namespace
