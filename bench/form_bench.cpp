@@ -179,8 +179,7 @@ struct WindowRig : RigBase {
   // "" when the run left everything as it should.
   std::string Check(int rows) {
     if (!messages.shown.empty()) return "the window said: " + messages.shown.front();
-    if (form->GridRs->RecordCount() != rows)
-      return "the grid shows " + std::to_string(form->GridRs->RecordCount()) + " rows";
+    if (form->DataGrid.Rows() != rows) return "the grid shows " + std::to_string(form->DataGrid.Rows()) + " rows";
     return restorer.CheckList(rows);
   }
 
@@ -367,7 +366,7 @@ void WindowOp(benchmark::State& state, Op op, bool with_view) {
           f.CmbPORT.Choose(0);
           rig.Settle();
         }
-        expect(f.CmdSEND.Enabled() && f.NextStt == n + 1, "choosing the port");
+        expect(f.CmdSEND.Enabled() && f.DataGrid.Rows() == n, "choosing the port");
         break;
       case Op::GridClick:
         for (auto _ : state) {
@@ -386,7 +385,7 @@ void WindowOp(benchmark::State& state, Op op, bool with_view) {
           f.CmdAdd.PerformClick();
           rig.Settle();
           state.PauseTiming();
-          expect(f.GridRs->RecordCount() == n + 1, "ADD did not add");
+          expect(f.DataGrid.Rows() == n + 1, "ADD did not add");
           rig.restorer.Trim(n);
           f.CmbPORT.Choose(0);
           f.CmbFunc.Choose(kEffect);
@@ -403,7 +402,7 @@ void WindowOp(benchmark::State& state, Op op, bool with_view) {
           f.CmdDEL.PerformClick();
           rig.Settle();
           state.PauseTiming();
-          expect(f.GridRs->RecordCount() == n - 1, "DEL did not delete");
+          expect(f.DataGrid.Rows() == n - 1, "DEL did not delete");
           rig.restorer.Append(n, n);
           f.CmbPORT.Choose(0);
           rig.Settle();
@@ -429,7 +428,7 @@ void WindowOp(benchmark::State& state, Op op, bool with_view) {
           f.MnuNew.PerformClick();
           rig.Settle();
           state.PauseTiming();
-          expect(f.GridRs->RecordCount() == 0, "New left rows");
+          expect(f.DataGrid.Rows() == 0, "New left rows");
           rig.restorer.Append(1, n);
           f.CmbPORT.Choose(0);
           rig.Settle();
@@ -531,7 +530,7 @@ void FormLoad(benchmark::State& state) {
     auto db = MakeSqliteDatabase();
     FrmForm f(Services{*db, serial, messages, toolkit});
     f.Form_Load();
-    benchmark::DoNotOptimize(f.GridRs->RecordCount());
+    benchmark::DoNotOptimize(f.DataGrid.Rows());
   }
 }
 
@@ -541,7 +540,7 @@ void DescribeConnections() {
   Files files(0);
   auto db = MakeSqliteDatabase();
   db->Open(files.window_db);
-  auto ask = [&](const char* sql) { return db->OpenRecordset(sql)->Field(0).ToText(); };
+  auto ask = [&](const char* sql) { return db->ReadValue({sql, {}}).ToText(); };
   Sqlite floor(files.floor_db);
   const std::string window = "sqlite " + ask("SELECT sqlite_version()") + ", journal_mode " +
                              ask("PRAGMA journal_mode") + ", synchronous " + ask("PRAGMA synchronous");

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     form.Form_Load();
   } catch (const zl::DbError& e) {
     // The window is never shown, and the database file is left as it was.
-    messages.Show(form.DbFile + ": " + e.Report());
+    messages.Show(form.DataFile() + ": " + e.Report());
     return 1;
   }
   if (!app.DisplayPresent()) {

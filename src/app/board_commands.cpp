@@ -2,9 +2,10 @@
 // A command that cannot send a correct frame sends nothing and stores
 // nothing, and says why.
 #include <optional>
+#include <vector>
 
 #include "app/frm_form.h"
-#include "domain/frames.h"
+#include "domain/board_protocol.h"
 #include "domain/numbers.h"
 #include "text/trim.h"
 
@@ -32,32 +33,32 @@ bool FrmForm::CanSend() {
     Refuse(Message("The serial port is not open: press CONNECT first") + kNotSent);
     return false;
   }
-  if (PortNo < 1 || PortNo > 3) {
+  if (!list_) {
     Refuse(Message("No sign port is chosen") + kNotSent);
     return false;
   }
   return true;
 }
 
-bool FrmForm::WriteFrame(const std::string& what, int effects) {
+bool FrmForm::WriteFrame(const std::string& frame, const std::string& what, int effects) {
   // Frames gone since the last event are not part of what this one waits for.
   sending_.Pending(MS_COM.PendingBytes());
   try {
-    MS_COM.Output(OutFrame);
+    MS_COM.Output(frame);
   } catch (const SerialError& e) {
-    sending_.Written(what, OutFrame.size(), effects);
+    sending_.Written(what, frame.size(), effects);
     LinkLost(e.what());
     return false;
   }
   // A frame written while others leave goes out after them.
-  sending_.Written(what, OutFrame.size(), effects);
+  sending_.Written(what, frame.size(), effects);
   sending_.Pending(MS_COM.PendingBytes());
   ShowSending();
   return true;
 }
 
 bool FrmForm::RefuseCapacityByte() {
-  if (!MaxByte.empty()) return false;
+  if (capacity_byte_) return false;
   Refuse("The capacity value " + Message::Shown(Trim(TxtMaxport.Text())) + " does not fit one byte (0 to 255)" +
          kNotSent);
   return true;
@@ -66,84 +67,56 @@ bool FrmForm::RefuseCapacityByte() {
 void FrmForm::CmdSEND_Click() {
   if (!CanSend()) return;
   if (RefuseCapacityByte()) return;
-  const std::string* ops[] = {&Mk252, &Mk251, &Mk250};
-  const std::string table = "PORT" + std::to_string(PortNo);
-  // Rows with equal numbers go in their stored order, as the grid shows them.
-  // One pass forward, reading only the fields sent.
-  SqlText = "SELECT * FROM " + table + " ORDER BY STT, rowid";
-  Rs = Conn.OpenForwardOnly(SqlText);
-  Recordset& rs = *Rs;
-  if (rs.Eof()) {
-    CloseRs();
+  const std::string table = "PORT" + std::to_string(Port());
+  std::vector<board::Record> records;
+  if (const auto bad = list_->ReadRecords(records)) {
+    const Value& stt = bad->stt;
+    Refuse("Row " +
+           (stt.IsNull() ? Message("without STT")
+                         : "STT " + (stt.IsNumber() ? Message::Number(stt.Number()) : Shown(stt))) +
+           " of " + Message::Utf8(table) + ": " + bad->field + " " + Shown(bad->value) +
+           " does not fit one byte (0 to 255)" + kNotSent);
+    return;
+  }
+  if (records.empty()) {
     Refuse("The list of " + Message::Utf8(table) + " is empty" + kNotSent);
     return;
   }
-  const bool five = frames::WithStartEnd(PortNo);
-  struct Sent {
-    int pos;
-    const char* name;
-  };
-  static const Sent kSent[] = {{1, "CodeFunc"}, {4, "Loop"}, {3, "Delay"}, {5, "TxtA"}, {6, "TxtB"}};
-  std::string records;
-  int effects = 0;
-  do {
-    unsigned char b[5] = {};
-    for (int i = 0; i < (five ? 5 : 3); ++i) {
-      const Value v = rs.Field(kSent[i].pos);
-      const auto byte = frames::AsByte(Int16Of(v));
-      if (!byte) {
-        const Value stt = rs.Field(0);
-        CloseRs();
-        Refuse("Row " +
-               (stt.IsNull() ? Message("without STT")
-                             : "STT " + (stt.IsNumber() ? Message::Number(stt.Number()) : Shown(stt))) +
-               " of " + Message::Utf8(table) + ": " + kSent[i].name + " " + Shown(v) +
-               " does not fit one byte (0 to 255)" + kNotSent);
-        return;
-      }
-      b[i] = *byte;
-    }
-    frames::AppendEffectRecord(records, five, b[0], b[1], b[2], b[3], b[4]);
-    ++effects;
-    rs.MoveNext();
-  } while (!rs.Eof());
-  CloseRs();
-
-  OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], MaxByte + records, Mk255);
-  WriteFrame(table + " list", effects);
+  WriteFrame(board::UploadFrame(Port(), *capacity_byte_, records), table + " list", static_cast<int>(records.size()));
 }
 
 void FrmForm::CmdTest_Click() {
   if (!CanSend()) return;
   if (RefuseCapacityByte()) return;
-  const auto code = frames::AsByte(CurCode);
+  const auto code = board::AsByte(cur_code_);
   if (!code) {
     Refuse("The effect " +
-           (CurCode ? "code " + Message::Number(*CurCode) + " does not fit one byte"
-                    : Message::Shown(Trim(CmbFunc.Text())) + " has no effect code") +
+           (cur_code_ ? "code " + Message::Number(*cur_code_) + " does not fit one byte"
+                      : Message::Shown(Trim(CmbFunc.Text())) + " has no effect code") +
            kNotSent);
     return;
   }
-  const bool five = frames::WithStartEnd(PortNo);
   struct Param {
     const char* label;
     const TextField& field;
+    unsigned char board::Record::*byte;
   };
-  const Param params[] = {{"Loop", TxtLoop}, {"Time", TxtDelay}, {"Start", TxtA}, {"End", TxtB}};
-  unsigned char b[4] = {};
-  for (int i = 0; i < (five ? 4 : 2); ++i) {
-    const auto byte = frames::AsByte(ToInt16(params[i].field.Text()));
+  const Param params[] = {{"Loop", TxtLoop, &board::Record::loop},
+                          {"Time", TxtDelay, &board::Record::time},
+                          {"Start", TxtA, &board::Record::start},
+                          {"End", TxtB, &board::Record::end}};
+  board::Record record;
+  record.code = *code;
+  for (int i = 0; i < (board::WithStartEnd(Port()) ? 4 : 2); ++i) {
+    const auto byte = board::AsByte(ToInt16(params[i].field.Text()));
     if (!byte) {
       Refuse(Message(params[i].label) + " " + Message::Shown(Trim(params[i].field.Text())) +
              " is not a number from 0 to 255" + kNotSent);
       return;
     }
-    b[i] = *byte;
+    record.*params[i].byte = *byte;
   }
-  const std::string* ops[] = {&Mk249, &Mk248, &Mk247};
-  OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1],
-                           MaxByte + frames::EffectRecord(five, *code, b[0], b[1], b[2], b[3]), Mk255);
-  WriteFrame("PORT" + std::to_string(PortNo) + " effect test");
+  WriteFrame(board::TestFrame(Port(), *capacity_byte_, record), "PORT" + std::to_string(Port()) + " effect test");
 }
 
 void FrmForm::CmdMaxport_Click() {
@@ -151,7 +124,7 @@ void FrmForm::CmdMaxport_Click() {
   if (RefuseChange()) return;
   if (!CanSend()) return;
   const std::optional<std::int16_t> v = ToInt16(TxtMaxport.Text());
-  const auto byte = frames::AsByte(v);
+  const auto byte = board::AsByte(v);
   if (!byte) {
     Refuse("The capacity value " + Message::Shown(Trim(TxtMaxport.Text())) +
            " is not a number from 0 to 255; nothing was sent or stored.");
@@ -161,33 +134,15 @@ void FrmForm::CmdMaxport_Click() {
   // that cannot take it stops the frame too, and the board never gets a
   // value the file does not keep.
   BackUpBefore(false);
-  Conn.BeginTrans();
   bool sent = false;
   try {
-    Recordset& rs = OpenRs("SELECT * FROM MaxPort WHERE Port=" + std::to_string(PortNo));
-    if (rs.RecordCount() == 0) {
-      CloseRs();
-      Conn.RollbackTrans();
-      Refuse("Data.mdb has no capacity row for sign port " + Message::Number(PortNo) + "; nothing was sent or stored.");
-      return;
-    }
-    rs.MoveFirst();
-    rs.SetField(1, *v);
-    rs.UpdateBatch();
-    CloseRs();
-    const std::string* ops[] = {&Mk245, &Mk244, &Mk243};
-    OutFrame = frames::Frame(Mk254_253, *ops[PortNo - 1], frames::Byte(*byte), Mk255);
-    sent = WriteFrame("PORT" + std::to_string(PortNo) + " capacity value");
-    if (sent)
-      Conn.CommitTrans();
-    else
-      Conn.RollbackTrans();
+    const bool stored = list_->StoreCapacity(*v, [&] {
+      sent = WriteFrame(board::CapacityFrame(Port(), *byte), "PORT" + std::to_string(Port()) + " capacity value");
+      return sent;
+    });
+    if (!stored)
+      Refuse("Data.mdb has no capacity row for sign port " + Message::Number(Port()) + "; nothing was sent or stored.");
   } catch (const DbError& e) {
-    try {
-      Conn.RollbackTrans();
-    } catch (const DbError&) {
-      // The first failure is the one to report.
-    }
     if (!sent) throw;
     throw DbError(e.Number(),
                   std::string("The board has the new capacity value, but Data.mdb could not store it: ") + e.what());

@@ -1,6 +1,5 @@
 #include "app/frm_form.h"
 
-#include "domain/frames.h"
 #include "storage/data_place.h"
 #include "text/cp1252.h"
 #include "text/trim.h"
@@ -9,13 +8,13 @@ namespace zl {
 
 FrmForm::FrmForm(const Services& services)
     : MS_COM(services.com),
-      Conn(services.db),
+      db_(services.db),
       messages_(services.messages),
       toolkit_(services.toolkit),
       convert_foreign_(services.convert_foreign) {
   BuildInventory(*this);
   WireEvents();
-  Conn.Waiting = [this] {
+  db_.Waiting = [this] {
     if (waiting_) return;
     waiting_ = true;
     toolkit_.ShowBusy(true);
@@ -23,8 +22,7 @@ FrmForm::FrmForm(const Services& services)
 }
 
 FrmForm::~FrmForm() {
-  DataGrid.SetDataSource(nullptr);
-  Conn.Waiting = nullptr;
+  db_.Waiting = nullptr;
   MS_COM.OnComm = nullptr;
   MS_COM.OnSent = nullptr;
   MS_COM.OnLost = nullptr;
@@ -76,21 +74,15 @@ void FrmForm::WireEvents() {
 }
 
 void FrmForm::Guarded(void (FrmForm::*handler)()) {
-  Conn.StartOperation();
+  db_.StartOperation();
   try {
     (this->*handler)();
   } catch (const DbError& e) {
-    CloseRs();
     EndWait();
     ReportDbError(e);
   } catch (const SerialError& e) {
-    CloseRs();
     EndWait();
     Tell(Message::Utf8(e.what()));
-  } catch (const Refused& r) {
-    CloseRs();
-    EndWait();
-    Refuse(r.why);
   }
   EndWait();
 }
@@ -106,19 +98,6 @@ void FrmForm::EndWait() {
   if (!waiting_) return;
   waiting_ = false;
   toolkit_.ShowBusy(false);
-}
-
-Recordset& FrmForm::OpenRs(const std::string& sql) {
-  SqlText = sql;
-  Rs = Conn.OpenRecordset(SqlText);
-  return *Rs;
-}
-
-void FrmForm::CloseRs() {
-  try {
-    if (Rs && Rs->IsOpen()) Rs->Close();
-  } catch (const DbError&) {
-  }
 }
 
 void FrmForm::ReportDbError(const DbError& e) {
@@ -138,34 +117,32 @@ void FrmForm::Form_Load() {
   window.geometry.left = 0;
   window.Notify();
 
-  AppDir = toolkit_.AppPath();
-  if (AppDir.empty() || AppDir.back() != kDirSep) AppDir += kDirSep;
-  const DataPlace place = ChooseDataPlace(Trim(AppDir), toolkit_.UserDataPath(), toolkit_.SeedDatabasePath(),
+  std::string app_dir = toolkit_.AppPath();
+  if (app_dir.empty() || app_dir.back() != kDirSep) app_dir += kDirSep;
+  const DataPlace place = ChooseDataPlace(Trim(app_dir), toolkit_.UserDataPath(), toolkit_.SeedDatabasePath(),
                                           [this](const std::string& dir) { return toolkit_.CanWrite(dir); });
-  DataDir = place.dir;
-  if (DataDir.empty() || DataDir.back() != kDirSep) DataDir += kDirSep;
-  DbFile = Trim(DataDir) + "Data.mdb";
+  std::string data_dir = place.dir;
+  if (data_dir.empty() || data_dir.back() != kDirSep) data_dir += kDirSep;
+  db_file_ = Trim(data_dir) + "Data.mdb";
   MS_COM.SetLinkDirectory(place.dir);
   if (place.note) Tell(Message::Utf8(*place.note));
 
   if (convert_foreign_)
-    if (auto note = convert_foreign_(Trim(DbFile))) Tell(Message::Utf8(*note));
-  Conn.Open(Trim(DbFile));
-  IndexLists();
-  read_only_ = Conn.ReadOnlyReason();
-  backups_ = std::make_unique<Backups>(Trim(DataDir) + "backups");
+    if (auto note = convert_foreign_(db_file_)) Tell(Message::Utf8(*note));
+  db_.Open(db_file_);
+  IndexLists(db_);
+  read_only_ = db_.ReadOnlyReason();
+  backups_ = std::make_unique<Backups>(Trim(data_dir) + "backups");
   if (read_only_)
     Tell("Data.mdb cannot be changed: " + Message::Utf8(*read_only_) +
          ". The lists can be shown and sent; every change to them is refused.");
 
   FindPorts();
 
-  for (LoopIdx = 1; LoopIdx <= 3; ++LoopIdx) CmbPORT.AddItem("PORT" + std::to_string(LoopIdx));
+  for (int port = 1; port <= 3; ++port) CmbPORT.AddItem("PORT" + std::to_string(port));
   CmbPORT.SetText("PORT ?");
 
-  SqlText = "SELECT * FROM PORT_TEMP ORDER BY STT";
-  GridRs = Conn.OpenRecordset(SqlText);
-  DataGrid.SetDataSource(GridRs.get());
+  DataGrid.Show(PlaceholderRows(db_));
 
   ResetControls();
   CmbPORT.SetEnabled(false);
@@ -173,32 +150,14 @@ void FrmForm::Form_Load() {
   EnableParams(false);
   TxtMaxport.SetEnabled(false);
   LabConnect.SetCaption(kNotConnected);
-
-  Mk255 = frames::Byte(255);
-  Mk254_253 = frames::Byte(254) + frames::Byte(253);
-  Mk252 = frames::Byte(252);
-  Mk251 = frames::Byte(251);
-  Mk250 = frames::Byte(250);
-  Mk249 = frames::Byte(249);
-  Mk248 = frames::Byte(248);
-  Mk247 = frames::Byte(247);
-  Mk246 = frames::Byte(246);
-  Mk245 = frames::Byte(245);
-  Mk244 = frames::Byte(244);
-  Mk243 = frames::Byte(243);
 }
 
 void FrmForm::Form_Unload(bool& /*cancel*/) {
   // Each step is tried even if an earlier one failed: a failed close of the
   // database must not keep the serial port from draining and closing.
+  DataGrid.Clear();
   try {
-    if (GridRs) GridRs->Close();
-  } catch (const DbError& e) {
-    ReportDbError(e);
-  }
-  DataGrid.SetDataSource(nullptr);
-  try {
-    Conn.Close();
+    db_.Close();
   } catch (const DbError& e) {
     ReportDbError(e);
   }
@@ -252,7 +211,7 @@ void FrmForm::BackUpBefore(bool always) {
   bool busy = false;
   const auto why = backups_->Take(now, [&](const std::string& path) {
     try {
-      Conn.BackupTo(path);
+      db_.BackupTo(path);
     } catch (const DbError& e) {
       busy = e.GetCause() == DbError::Cause::Busy;
       throw;
@@ -272,17 +231,25 @@ void FrmForm::BackUpBefore(bool always) {
 void FrmForm::MnuNew_Click() {
   if (RefuseChange()) return;
   BackUpBefore(true);
-  InTransaction([this] {
-    for (const char* table : {"PORT1", "PORT2", "PORT3"}) {
-      // The old provider's spelling stays the window's text; SQLite takes
-      // the same statement without the star.
-      SqlText = std::string("Delete * From ") + table;
-      Conn.Execute(std::string("DELETE FROM ") + table);
-    }
-  });
+  try {
+    EmptyLists(db_);
+  } catch (const DbError&) {
+    ShowListAgain();
+    throw;
+  }
   ResetControls();
-  NextStt = 1;
-  GridRs->Requery();
+  if (list_) list_->RestartNumbering();
+  ShowList();
+}
+
+void FrmForm::ShowList() { DataGrid.Show(list_ ? list_->Rows() : PlaceholderRows(db_)); }
+
+void FrmForm::ShowListAgain() {
+  try {
+    ShowList();
+  } catch (const DbError&) {
+    // The failure that stopped the change is the one to report.
+  }
 }
 
 // The combos change only by choosing an entry from their lists.

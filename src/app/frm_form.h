@@ -1,8 +1,9 @@
-// The program's one window: its controls, its variables and its handlers.
-// The handlers are grouped in app/ by what they handle (port selection, list
-// editing, effect entry, the serial link, the board commands); they all
-// work on this one object, as the window's events arrive one after the
-// other on the window thread.
+// The program's one window: its controls and its handlers. The handlers are
+// grouped in app/ by what they handle (port selection, list editing, effect
+// entry, the serial link, the board commands); they read the controls, ask
+// the sign port's effect list (domain/effect_list.h) and the board protocol
+// (domain/board_protocol.h) and the serial port, and set the controls, as
+// the window's events arrive one after the other on the window thread.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "app/message.h"
 #include "app/shell.h"
+#include "domain/effect_list.h"
 #include "domain/send_progress.h"
 #include "serial/serial_port.h"
 #include "storage/backups.h"
@@ -61,34 +63,12 @@ class FrmForm {
       MnuExit{"MnuExit", "&Exit", "Ctrl+X"};
   SerialPort& MS_COM;
 
-  // --- Window variables ---------------------------------------------------
-  std::string AppDir;
-  // Where Data.mdb and the COMn links live (ending in the separator):
-  // AppDir, unless the program is installed where the operator cannot write.
-  std::string DataDir;
-  std::string DbFile;
-  Database& Conn;
-  std::unique_ptr<Recordset> GridRs;
-  std::unique_ptr<Recordset> Rs;
-  std::string SqlText;
-  std::int16_t PortNo = 0;
-  std::int16_t ComNo = 0;
-  std::optional<std::int16_t> NextStt;  // empty: no next number
-  std::optional<std::int16_t> CurCode;
-  // The capacity byte; empty while the capacity value has no one-byte form,
-  // so that nothing is sent with a wrong byte.
-  std::string MaxByte;
-  std::string OutFrame;
-  std::string Mk254_253, Mk255, Mk252, Mk251, Mk250, Mk249, Mk248, Mk247, Mk246, Mk245, Mk244, Mk243;
-  std::int16_t LoopIdx = 0;
-
-  // --- Application shell (app/) -------------------------------------------
+  // --- Application shell (frm_form.cpp) -----------------------------------
   // Throws DbError when the database cannot be opened or read; the window
   // must then not be shown.
   void Form_Load();
   void Form_Unload(bool& cancel);
   void MnuExit_Click();
-  void ResetControls();
   void CmbCOM_KeyPress(std::int16_t& key_ascii);
   void CmbPORT_KeyPress(std::int16_t& key_ascii);
   void CmbFunc_KeyPress(std::int16_t& key_ascii);
@@ -96,20 +76,13 @@ class FrmForm {
 
   // --- Sign port and list (port_selection.cpp, list_edit.cpp) ------------
   void CmbPORT_Click();
-  void ShowPortList(std::int16_t port);
-  void LoadMaxPort(std::int16_t port);
-  void ChooseCatalogue();
   void DataGrid_Click();
-  void UpdateEditButtons();
   void CmdAdd_Click();
   void CmdDEL_Click();
   void CmdUP_Click();
   void CmdDOWN_Click();
 
   // --- Effect entry (effect_entry.cpp, numeric_fields.cpp) ---------------
-  void EnableParams(bool on);
-  void LoadShowFunc();
-  void LoadFuncBoder();
   void CmbFunc_Click();
   void TxtLoop_GotFocus();
   void TxtDelay_GotFocus();
@@ -127,11 +100,8 @@ class FrmForm {
   void TxtMaxport_Change();
 
   // --- Serial link and board (serial_link.cpp, board_commands.cpp) -------
-  void FindPorts();
   void CmbCOM_Click();
-  void ApplyLineSettings();
   void CmdConnect_Click();
-  void SendConnectFrame();
   void MS_COM_OnComm();
   void MS_COM_OnSent();
   // Puts the unloading off while written frames are still leaving.
@@ -139,6 +109,9 @@ class FrmForm {
   void CmdSEND_Click();
   void CmdTest_Click();
   void CmdMaxport_Click();
+
+  // The full path of Data.mdb, once Form_Load has found where it lives.
+  const std::string& DataFile() const { return db_file_; }
 
   // LabConnect while the serial line is closed.
   static constexpr const char* kNotConnected = "Not ! Connect";
@@ -156,25 +129,32 @@ class FrmForm {
   void Command(void (FrmForm::*handler)());
   void ReportDbError(const DbError& e);
   void EndWait();
-  // SqlText = sql; opens Rs on it.
-  Recordset& OpenRs(const std::string& sql);
-  void CloseRs();
-  // Rule L of the parameter fields: a value below 1 becomes "1".
-  void ApplyLowerBound(TextField& field);
-  // Runs `change` in one transaction; on failure rolls back, re-reads the
-  // grid and rethrows, so the list is exactly as before.
-  template <typename F>
-  void InTransaction(F&& change);
-  // UP and DOWN: `step` is -1 or +1.
-  void MoveRow(int step);
-  // Thrown inside a handler to undo what it began and refuse with `why`.
-  struct Refused {
-    Message why;
-  };
   // Tells the operator something; every message goes through here.
   void Tell(const Message& m) { messages_.Show(m.Text()); }
   // Tells the operator why a command did nothing.
   void Refuse(const Message& why) { Tell(why); }
+
+  // --- The design's shared routines ---------------------------------------
+  void ResetControls();
+  void EnableParams(bool on);
+  void UpdateEditButtons();
+  void FindPorts();
+  void ApplyLineSettings();
+  void SendConnectFrame();
+
+  // The grid reads its list again (the sign port's, or the placeholder
+  // before any), the first row current.
+  void ShowList();
+  // After a failed change: the grid shows the file again if it can be read.
+  void ShowListAgain();
+  // The chosen sign port's number; 0 before the first choice.
+  int Port() const { return list_ ? list_->Port() : 0; }
+  // The STT of the grid's current row, if it has one that is a number.
+  std::optional<std::int16_t> CurrentNumber() const;
+  // Rule L of the parameter fields: a value below 1 becomes "1".
+  void ApplyLowerBound(TextField& field);
+  // UP and DOWN: `step` is -1 or +1.
+  void MoveRow(int step);
   // SEND and TEST refuse a capacity value without a one-byte form.
   bool RefuseCapacityByte();
   // Refuses a change when Data.mdb cannot be changed; true if it did.
@@ -186,9 +166,9 @@ class FrmForm {
   // The link went down (write failure, device gone): back to closed.
   void ShowLinkClosed();
   void LinkLost(const std::string& why);
-  // Writes OutFrame, named `what` (with its number of effects) for the
-  // status line; false (and the link closed) when it could not be written.
-  bool WriteFrame(const std::string& what, int effects = 0);
+  // Writes `frame`, named `what` (with its number of effects) for the status
+  // line; false (and the link closed) when it could not be written.
+  bool WriteFrame(const std::string& frame, const std::string& what, int effects = 0);
   // The checks every sending command makes first; false after telling the
   // operator why nothing is sent.
   bool CanSend();
@@ -196,23 +176,27 @@ class FrmForm {
   void CloseLink();
   void ShowSending() { window.SetStatus(sending_.Status()); }
 
+  Database& db_;
+  MessageSink& messages_;
+  Toolkit& toolkit_;
+  std::function<std::optional<std::string>(const std::string& path)> convert_foreign_;
+  std::string db_file_;
+
+  // The chosen sign port's list; nothing before the first choice.
+  std::optional<EffectList> list_;
+  std::int16_t com_no_ = 0;
+  // The code of the effect chosen in CmbFunc; nothing for an entry without one.
+  std::optional<std::int16_t> cur_code_;
+  // The capacity byte of upload and test frames, kept by TxtMaxport_Change;
+  // nothing while the capacity value has no one-byte form.
+  std::optional<unsigned char> capacity_byte_;
+
   // What is still leaving, at 19,200 baud 8N1 (ten bits a byte); DISCONNECT
   // and the unloading wait for it.
   SendProgress sending_{19200 / 10};
   bool disconnect_waiting_ = false;
   bool unload_waiting_ = false;
 
-  // Whether the sign port's table has a row meeting `condition` (an SQL
-  // WHERE clause), without reading the rows.
-  bool AnyRow(const std::string& condition);
-  // Files made before the lists were indexed get their index on STT.
-  void IndexLists();
-  // DEL's renumbering: the rows behind number `deleted` close up.
-  void CloseGapAfter(std::int16_t deleted);
-
-  MessageSink& messages_;
-  Toolkit& toolkit_;
-  std::function<std::optional<std::string>(const std::string& path)> convert_foreign_;
   bool waiting_ = false;  // the busy cursor is shown
   // Why Data.mdb cannot be changed, as found at start-up.
   std::optional<std::string> read_only_;
@@ -221,23 +205,6 @@ class FrmForm {
   // could not be carried out.
   std::string port_shown_ = "PORT ?";
 };
-
-template <typename F>
-void FrmForm::InTransaction(F&& change) {
-  Conn.BeginTrans();
-  try {
-    change();
-    Conn.CommitTrans();
-  } catch (...) {
-    try {
-      Conn.RollbackTrans();
-      if (GridRs && GridRs->IsOpen()) GridRs->Requery();
-    } catch (const DbError&) {
-      // The first failure is the one to report.
-    }
-    throw;
-  }
-}
 
 // Lays out the controls, captions, fonts, colours and tab order of the
 // window's design.

@@ -1,5 +1,6 @@
 #include "app/frm_form.h"
 #include "app/mini_program.h"
+#include "domain/board_protocol.h"
 #include "domain/numbers.h"
 #include "text/trim.h"
 
@@ -52,12 +53,10 @@ void FrmForm::TxtMaxport_Change() {
   }
   if (IsNumeric(TxtMaxport.Text())) {
     const auto value = ToInt16(TxtMaxport.Text());
-    if (value && *value >= 0 && *value <= 255)
-      MaxByte = std::string(1, static_cast<char>(static_cast<unsigned char>(*value)));
-    else
-      MaxByte.clear();  // no one-byte form: the senders refuse
+    // Nothing beyond one byte: the senders refuse.
+    capacity_byte_ = board::AsByte(value);
   } else {
-    MaxByte = std::string(1, '\x01');
+    capacity_byte_ = 0x01;
   }
 }
 

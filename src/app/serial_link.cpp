@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "app/frm_form.h"
-#include "domain/frames.h"
+#include "domain/board_protocol.h"
 #include "serial/port_map.h"
 #include "text/trim.h"
 
@@ -51,13 +51,13 @@ void FrmForm::CmbCOM_Click() {
   const std::string t = Trim(CmbCOM.Text());
   const std::string digits = t.size() > 3 ? t.substr(3) : std::string();
   // The items are the program's own "COM n" and the combo takes no typing.
-  ComNo = static_cast<std::int16_t>(std::atoi(digits.c_str()));  // NOLINT(cert-err34-c)
+  com_no_ = static_cast<std::int16_t>(std::atoi(digits.c_str()));  // NOLINT(cert-err34-c)
   ApplyLineSettings();
   CmdConnect.SetEnabled(true);
 }
 
 void FrmForm::ApplyLineSettings() {
-  MS_COM.SetCommPort(ComNo);
+  MS_COM.SetCommPort(com_no_);
   MS_COM.SetSettings("19200,N,8,1");
   MS_COM.SetInBufferSize(512);
   MS_COM.SetInputLen(0);
@@ -74,7 +74,7 @@ void FrmForm::CmdConnect_Click() {
       MS_COM.SetPortOpen(true);
     } catch (const SerialError& e) {
       // The link stays closed: caption, combos and label as they were.
-      Tell("Cannot open COM " + Message::Number(ComNo) + ": " + Message::Utf8(e.what()));
+      Tell("Cannot open COM " + Message::Number(com_no_) + ": " + Message::Utf8(e.what()));
       return;
     }
     LabConnect.SetCaption("");
@@ -106,10 +106,7 @@ void FrmForm::CloseLink() {
   CmdConnect.SetCaption("CONNECT");
 }
 
-void FrmForm::SendConnectFrame() {
-  OutFrame = frames::Frame(Mk254_253, Mk246, frames::Byte(frames::kConnectData), Mk255);
-  WriteFrame("connect frame");
-}
+void FrmForm::SendConnectFrame() { WriteFrame(board::ConnectFrame(), "connect frame"); }
 
 void FrmForm::MS_COM_OnComm() {
   if (MS_COM.CommEvent() == kComEvReceive) LabConnect.SetCaption(MS_COM.Input());

@@ -1,7 +1,6 @@
-// The database provider as the window's code sees it: one connection,
-// recordsets opened on SQL texts, fields read and written by position.
-// A recordset is a client-side snapshot: its record count is exact, and its
-// writes reach exactly the table rows it read, even rows with equal values.
+// The database as the program uses it: one connection to Data.mdb; reads as
+// one forward pass or as a whole snapshot; writes as statements with bound
+// values, rows addressed by their rowid and fields by position; transactions.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace zl {
 
@@ -55,51 +55,52 @@ class DbError : public std::runtime_error {
   Cause cause_;
 };
 
-class Recordset {
+// The tables of Data.mdb; every SQL text the program runs names only these.
+enum class Table { PortTemp, Port1, Port2, Port3, MaxPort, ShowFunc, FuncBoder };
+const char* TableName(Table table);
+
+// An SQL text with a "?" for each value, bound in order: no value ever
+// becomes part of the text.
+struct Statement {
+  std::string sql;
+  std::vector<Value> values;
+};
+
+// One pass over the rows of a query, forward and read-only. The file is let
+// go once the last row has been passed or the reader goes.
+class Reader {
  public:
-  virtual ~Recordset() = default;
+  virtual ~Reader() = default;
+  // Moves to the next row (the first, at the first call); false past the last.
+  virtual bool Next() = 0;
+  // Field `pos` of the current row. Throws DbError.
+  virtual Value At(int pos) const = 0;
+};
 
-  virtual bool IsOpen() const = 0;
-  virtual void Close() = 0;
+// Every row of a query, read at once, each with its rowid; what the grid
+// shows.
+class Snapshot {
+ public:
+  Snapshot() = default;
+  explicit Snapshot(std::vector<std::string> columns) : columns_(std::move(columns)) {}
 
-  virtual int RecordCount() const = 0;
-  virtual int FieldCount() const = 0;
-  virtual std::string FieldName(int pos) const = 0;
-  // Position of a field by name (case-insensitive); throws DbError if absent.
-  virtual int FieldIndex(const std::string& name) const = 0;
+  int Rows() const { return static_cast<int>(rowids_.size()); }
+  int Width() const { return static_cast<int>(columns_.size()); }
+  std::int64_t RowId(int row) const { return rowids_.at(static_cast<std::size_t>(row)); }
+  const Value& At(int row, int pos) const;
+  // The position of the column `name`, in any letter case. Throws DbError
+  // when there is none.
+  int Position(const std::string& name) const;
 
-  virtual void MoveFirst() = 0;
-  virtual void MoveNext() = 0;
-  virtual bool Eof() const = 0;
-  virtual bool Bof() const = 0;
-  // 0-based position of the current row; -1 when there is none.
-  virtual int Position() const = 0;
-  virtual void SetPosition(int row) = 0;
+  // `values` has one value per column.
+  void Append(std::int64_t rowid, std::vector<Value> values);
+  // The rows of `more`, a snapshot of the same columns, after these.
+  void Append(const Snapshot& more);
 
-  // Field of the current row (or of the pending new row after AddNew).
-  virtual Value Field(int pos) const = 0;
-  // Value of row `row` without moving; for the grid.
-  virtual Value FieldAt(int row, int pos) const = 0;
-  virtual void SetField(int pos, const Value& value) = 0;
-
-  // AddNew, set fields, Update: appends the row to the table and to the
-  // snapshot, as its last and current row.
-  virtual void AddNew() = 0;
-  virtual void Update() = 0;
-  // Writes the changed fields of the current row to its table row.
-  virtual void UpdateBatch() = 0;
-  // Deletes the current row from its table and from the snapshot.
-  virtual void Delete() = 0;
-  // Runs the query again; the first row becomes current.
-  virtual void Requery() = 0;
-
-  // Called after the rows or the current row changed (for a bound grid).
-  std::function<void()> Changed;
-
- protected:
-  void NotifyChanged() {
-    if (Changed) Changed();
-  }
+ private:
+  std::vector<std::string> columns_;
+  std::vector<std::int64_t> rowids_;
+  std::vector<Value> cells_;  // row r's fields: [r * Width(), (r + 1) * Width())
 };
 
 class Database {
@@ -116,15 +117,28 @@ class Database {
   // `path`, also while it is in use; `path` appears only once complete.
   // Throws DbError.
   virtual void BackupTo(const std::string& path) = 0;
-  virtual void Execute(const std::string& sql) = 0;
-  virtual std::unique_ptr<Recordset> OpenRecordset(const std::string& sql) = 0;
-  // A read-only cursor for one pass over many rows: it goes forward only,
-  // reads a field only when asked, and knows no count (RecordCount() is -1
-  // where the provider has such cursors). Its first row, if any, is current.
-  virtual std::unique_ptr<Recordset> OpenForwardOnly(const std::string& sql) { return OpenRecordset(sql); }
-  virtual void BeginTrans() = 0;
-  virtual void CommitTrans() = 0;
-  virtual void RollbackTrans() = 0;
+
+  // Every method below throws DbError.
+  virtual std::unique_ptr<Reader> Read(const Statement& query) = 0;
+  // The first field of the first row of `query`; NULL when it has no row.
+  virtual Value ReadValue(const Statement& query) = 0;
+  // Every row of `query`, whose first column is the rowid (not among the
+  // snapshot's columns).
+  virtual Snapshot ReadAll(const Statement& query) = 0;
+  // Runs a statement that returns no rows; the number of rows it changed.
+  virtual int Run(const Statement& statement) = 0;
+
+  // A new row of `table` holding `values` at the first positions (the
+  // table's defaults in the others); its rowid.
+  virtual std::int64_t Insert(Table table, const std::vector<Value>& values) = 0;
+  // Field `pos` of the row `rowid`; fails when that row is gone.
+  virtual void Set(Table table, std::int64_t rowid, int pos, const Value& value) = 0;
+  // Deletes the row `rowid`; fails when it is gone.
+  virtual void Delete(Table table, std::int64_t rowid) = 0;
+
+  virtual void Begin() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
 
   // Each operation of the window starts here: an operation that finds the
   // file held by another program waits for it a bounded time in all, then
@@ -132,6 +146,23 @@ class Database {
   virtual void StartOperation() {}
   // Raised once per operation when it starts waiting for the file.
   std::function<void()> Waiting;
+};
+
+// A transaction that is rolled back unless it was committed.
+class Transaction {
+ public:
+  explicit Transaction(Database& db) : db_(db) { db_.Begin(); }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  ~Transaction();
+  void Commit() {
+    db_.Commit();
+    open_ = false;
+  }
+
+ private:
+  Database& db_;
+  bool open_ = true;
 };
 
 }  // namespace zl

@@ -5,12 +5,9 @@
 
 namespace zl::provider_error {
 
-constexpr int kOutOfRange = 3001;
 constexpr int kFileExists = 3012;
 constexpr int kNoCurrentRecord = 3021;
 constexpr int kNoSuchTable = 3078;
-constexpr int kNotAllowed = 3219;
-constexpr int kReadOnly = 3251;
 constexpr int kNoSuchItem = 3265;  // a field, by name or position
 constexpr int kUnrecognizedFormat = 3343;
 constexpr int kOverflow = 3349;

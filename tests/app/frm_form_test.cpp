@@ -30,8 +30,7 @@ TEST_F(Startup, StartsIdleShowingPortTemp) {
   EXPECT_TRUE(f.CmbCOM.Enabled());
   EXPECT_EQ(f.CmbCOM.Text(), "COM ?");
   EXPECT_EQ(f.LabConnect.Caption(), "Not ! Connect");
-  EXPECT_EQ(f.PortNo, 0);
-  EXPECT_FALSE(f.MS_COM.PortOpen());
+  EXPECT_FALSE(serial.PortOpen());
   // The grid shows PORT_TEMP in number order.
   EXPECT_EQ(GridStts(), "0,1,2,3");
   const Rect& g = f.window.geometry;
@@ -43,7 +42,7 @@ TEST_F(Startup, AProgramInTheRootDirectoryLooksForOneSeparatorDataMdb) {
   const std::string root(1, FrmForm::kDirSep);
   toolkit.app_path = root;
   EXPECT_THROW(form->Form_Load(), DbError);
-  EXPECT_EQ(form->DbFile, root + "Data.mdb");
+  EXPECT_EQ(form->DataFile(), root + "Data.mdb");
   EXPECT_FALSE(QFile::exists(QString::fromStdString(root + "Data.mdb")));
 }
 
@@ -58,8 +57,8 @@ TEST_F(Startup, InstalledItKeepsDataAndPortLinksInTheOperatorsDirectory) {
   toolkit.seed_path = db_path;
   Load();
   const std::string sep(1, FrmForm::kDirSep);
-  EXPECT_EQ(form->DataDir, user + sep);
-  EXPECT_EQ(form->DbFile, user + sep + "Data.mdb");
+  EXPECT_EQ(form->DataFile(), user + sep + "Data.mdb");
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(user + "/Data.mdb")));
   EXPECT_EQ(serial.link_dir, user);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].find(user + sep + "Data.mdb"), std::string::npos) << messages.shown[0];
@@ -79,7 +78,7 @@ TEST_F(UnindexedFile, GetsANonUniqueIndexOnEachListAtStartUp) {
   Load();
   EXPECT_EQ(Rows(indexes), "PORT1_STT\nPORT2_STT\nPORT3_STT\n");
   // A move gives two rows one number for a moment.
-  EXPECT_NO_THROW(db->Execute("INSERT INTO PORT1 VALUES (1, 1, 'a', 1, 1, 1, 1), (1, 1, 'b', 1, 1, 1, 1)"));
+  EXPECT_NO_THROW(db->Run({"INSERT INTO PORT1 VALUES (1, 1, 'a', 1, 1, 1, 1), (1, 1, 'b', 1, 1, 1, 1)", {}}));
 }
 
 using Commands = FormTest;
@@ -107,14 +106,15 @@ using Shutdown = FormTest;
 TEST_F(Shutdown, ExitClosesGridAndConnectionThenTheOpenPort) {
   Connect();
   serial.calls.clear();
-  bool db_open_at_port_close = true, grid_open_at_port_close = true;
+  bool db_open_at_port_close = true;
+  int grid_rows_at_port_close = -1;
   serial.before_close = [&] {
     db_open_at_port_close = db->IsOpen();
-    grid_open_at_port_close = form->GridRs->IsOpen();
+    grid_rows_at_port_close = form->DataGrid.Rows();
   };
   form->MnuExit.PerformClick();
   EXPECT_FALSE(db_open_at_port_close);
-  EXPECT_FALSE(grid_open_at_port_close);
+  EXPECT_EQ(grid_rows_at_port_close, 0);
   EXPECT_TRUE(form->window.Unloaded());
   EXPECT_EQ(toolkit.ended, 1);
   EXPECT_EQ(serial.calls, std::vector<std::string>{"PortOpen=0"});

@@ -40,27 +40,31 @@ TEST_F(NumericFields, LeftFieldsAreBoundedLoopTimeStartByOneEndByTheCapacity) {
   }
 }
 
+// TEST carries the capacity byte; "refused" when it is not sendable.
 TEST_F(NumericFields, EveryChangeOfTheCapacityKeepsTheCapacityByteCurrent) {
-  FrmForm& f = *form;
-  TextField& max = f.TxtMaxport;
+  TextField& max = form->TxtMaxport;
+  const auto byte = [&] {
+    const std::size_t before = serial.writes.size();
+    form->CmdTest.PerformClick();
+    return serial.writes.size() == before ? std::string("refused") : serial.writes.back().substr(3, 1);
+  };
   max.SetSelStart(0);
   max.SetSelLength(2);
   max.TypeChar(8);  // deleting every digit
   EXPECT_EQ(max.Text(), "0");
   EXPECT_EQ(max.SelStart(), 0);
   EXPECT_EQ(max.SelLength(), 1);
-  EXPECT_EQ(f.MaxByte, std::string(1, '\0'));
+  EXPECT_EQ(byte(), std::string(1, '\0'));
   max.TypeChar('1');
-  EXPECT_EQ(f.MaxByte, "\x01");
+  EXPECT_EQ(byte(), "\x01");
   max.TypeChar('2');
-  EXPECT_EQ(f.MaxByte, "\x0C");  // "12"
-  // Beyond one byte the capacity byte is empty, so nothing is sent.
-  for (auto [text, byte] : {std::pair{"255", "\xFF"}, {"256", ""}, {"99999", ""}, {"-1", ""}}) {
+  EXPECT_EQ(byte(), "\x0C");  // "12"
+  // Beyond one byte nothing is sent; "?" is no number: 01.
+  for (auto [text, sent] :
+       {std::pair{"255", "\xFF"}, {"256", "refused"}, {"99999", "refused"}, {"-1", "refused"}, {"?", "\x01"}}) {
     max.SetText(text);
-    EXPECT_EQ(f.MaxByte, byte) << text;
+    EXPECT_EQ(byte(), sent) << text;
   }
-  f.ResetControls();  // "?"
-  EXPECT_EQ(f.MaxByte, "\x01");
 }
 
 }  // namespace

@@ -40,7 +40,6 @@ TEST_F(FindSerialPorts, ListsThePortsThatOpenInOrderAndChoosingOneSetsUpTheLine)
 
   serial.calls.clear();
   form->CmbCOM.Choose(2);
-  EXPECT_EQ(form->ComNo, 12);
   EXPECT_EQ(serial.calls, (std::vector<std::string>{"CommPort=12", "Settings=19200,N,8,1", "InBufferSize=512",
                                                     "InputLen=0", "OutBufferSize=512", "OutBufferCount=0",
                                                     "InputMode=0", "RThreshold=1", "SThreshold=0"}));

@@ -49,7 +49,8 @@ class FormTest : public ::testing::Test {
   void ChoosePort(int port) {
     if (form->CmdConnect.Caption() != "DISCONNECT") Connect();
     form->CmbPORT.Choose(port - 1);
-    ASSERT_EQ(form->PortNo, port) << (messages.shown.empty() ? "" : messages.shown.back());
+    ASSERT_EQ(form->CmbPORT.Text(), "PORT" + std::to_string(port))
+        << (messages.shown.empty() ? "" : messages.shown.back());
   }
 
   // Picks the catalogue entry at `index`.

@@ -1,7 +1,6 @@
 #include "storage/sqlite/connection.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -21,22 +20,6 @@ DbError::Cause CauseOf(int rc) {
     case SQLITE_READONLY: return DbError::Cause::ReadOnly;
     default: return DbError::Cause::Other;
   }
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// SQLite's own rules for the affinity of a declared column type.
-char AffinityOf(const std::string& declared) {
-  const std::string t = Lower(declared);
-  const auto has = [&t](const char* part) { return t.find(part) != std::string::npos; };
-  if (has("int")) return 'I';
-  if (has("char") || has("clob") || has("text")) return 'T';
-  if (t.empty() || has("blob")) return 'B';
-  if (has("real") || has("floa") || has("doub")) return 'R';
-  return 'N';
 }
 
 }  // namespace
@@ -157,6 +140,13 @@ sqlite3_stmt* Connection::Cached(const std::string& sql) {
   return it->second.get();
 }
 
+CachedUse::CachedUse(Connection& conn, const std::string& sql) : stmt_(conn.Cached(sql)) {
+  if (sqlite3_stmt_busy(stmt_)) {
+    own_ = conn.Prepare(sql);
+    stmt_ = own_.get();
+  }
+}
+
 void Connection::Exec(const std::string& sql) {
   sqlite3* db = Handle();
   char* message = nullptr;
@@ -172,17 +162,14 @@ bool Connection::Step(sqlite3_stmt* stmt) const {
   throw ErrorOf(Handle(), rc);
 }
 
-const std::unordered_map<std::string, char>& Connection::Affinities(const std::string& table) {
-  auto it = affinities_.find(table);
-  if (it != affinities_.end()) return it->second;
-  std::unordered_map<std::string, char> columns;
-  const StatementPtr info = Prepare("PRAGMA table_info(" + QuoteIdentifier(table) + ")");
-  while (Step(info.get())) {
-    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1));
-    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 2));
-    columns[Lower(name ? name : "")] = AffinityOf(type ? type : "");
+std::vector<std::string> Connection::Columns(const std::string& table) {
+  sqlite3_stmt* stmt = Cached("SELECT * FROM " + QuoteIdentifier(table));
+  std::vector<std::string> names;
+  for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+    const char* name = sqlite3_column_name(stmt, i);
+    names.emplace_back(name ? name : "");
   }
-  return affinities_.emplace(table, std::move(columns)).first->second;
+  return names;
 }
 
 void Connection::StartOperation() {

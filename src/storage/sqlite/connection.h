@@ -1,4 +1,4 @@
-// One open SQLite file, as the recordsets and the database object share it:
+// One open SQLite file, as the readers and the database object share it:
 // the handle, the statements prepared once and used again, how values cross
 // between the file and the window's 8-bit texts, and how long an operation
 // waits for a file that another program holds.
@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "storage/database.h"
 #include "storage/provider_errors.h"
@@ -72,16 +73,16 @@ class Connection {
 
   // A new statement for `sql`; throws DbError.
   StatementPtr Prepare(const std::string& sql) const;
-  // A statement kept for the life of the connection, for texts this layer
-  // builds itself from a handful of table and column names.
+  // A statement kept for the life of the connection: the program runs a
+  // handful of texts, each many times.
   sqlite3_stmt* Cached(const std::string& sql);
   // Runs `sql` (one statement or several) to the end.
   void Exec(const std::string& sql);
   // Steps `stmt` once; throws DbError unless it gave a row or finished.
   bool Step(sqlite3_stmt* stmt) const;
 
-  // Declared affinity of each column of `table`, by lower-case name.
-  const std::unordered_map<std::string, char>& Affinities(const std::string& table);
+  // The names of the columns of `table`, in position order.
+  std::vector<std::string> Columns(const std::string& table);
 
   // Each operation of the window may wait this long in all for a file that
   // another program holds, before it fails as busy.
@@ -97,9 +98,28 @@ class Connection {
 
   sqlite3* db_;
   std::unordered_map<std::string, StatementPtr> cache_;
-  std::unordered_map<std::string, std::unordered_map<std::string, char>> affinities_;
   std::chrono::milliseconds budget_ = kWaitBudget;
   bool told_ = false;
+};
+
+// The connection's statement for `sql` for one use, reset when it goes; one
+// of its own while that one is part way through a pass.
+class CachedUse {
+ public:
+  CachedUse(Connection& conn, const std::string& sql);
+  CachedUse(const CachedUse&) = delete;
+  CachedUse& operator=(const CachedUse&) = delete;
+  ~CachedUse() { Reset(); }
+  sqlite3_stmt* get() const { return stmt_; }
+  // Lets go of the file: the pass ends and the values are unbound.
+  void Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+
+ private:
+  StatementPtr own_{nullptr, &sqlite3_finalize};
+  sqlite3_stmt* stmt_;
 };
 
 }  // namespace zl::sqlite

@@ -6,7 +6,7 @@
 
 #include "storage/sqlite/connection.h"
 #include "storage/sqlite/files.h"
-#include "storage/sqlite/recordset.h"
+#include "storage/sqlite/reader.h"
 #include "text/paths.h"
 
 namespace zl {
@@ -43,12 +43,12 @@ class SqliteDatabase final : public Database {
     // A write needs a journal file beside the database: a change made and
     // rolled back tells, without the file changing.
     try {
-      Run("BEGIN IMMEDIATE");
+      Run({"BEGIN IMMEDIATE", {}});
       conn_->Exec("CREATE TABLE zl_write_probe (x)");
-      Run("ROLLBACK");
+      Run({"ROLLBACK", {}});
     } catch (const DbError& e) {
       try {
-        Run("ROLLBACK");
+        Run({"ROLLBACK", {}});
       } catch (const DbError&) {
         // Nothing was begun.
       }
@@ -82,27 +82,72 @@ class SqliteDatabase final : public Database {
     });
   }
 
-  void Execute(const std::string& sql) override {
-    const sqlite::StatementPtr stmt = Live().Prepare(sql);
-    while (conn_->Step(stmt.get())) {
+  std::unique_ptr<Reader> Read(const Statement& query) override {
+    return std::make_unique<sqlite::SqliteReader>(Conn(), query);
+  }
+
+  Value ReadValue(const Statement& query) override {
+    const sqlite::CachedUse use(Live(), query.sql);
+    sqlite::BindAll(use.get(), query.values);
+    return conn_->Step(use.get()) ? sqlite::ColumnValue(use.get(), 0) : Value();
+  }
+
+  Snapshot ReadAll(const Statement& query) override {
+    const sqlite::CachedUse use(Live(), query.sql);
+    sqlite3_stmt* stmt = use.get();
+    sqlite::BindAll(stmt, query.values);
+    std::vector<std::string> columns;
+    const int width = sqlite3_column_count(stmt);
+    for (int i = 1; i < width; ++i) {
+      const char* name = sqlite3_column_name(stmt, i);
+      columns.emplace_back(name ? name : "");
     }
+    Snapshot rows(std::move(columns));
+    std::vector<Value> values;
+    while (conn_->Step(stmt)) {
+      values.clear();
+      for (int i = 1; i < width; ++i) values.push_back(sqlite::ColumnValue(stmt, i));
+      rows.Append(sqlite3_column_int64(stmt, 0), std::move(values));
+    }
+    return rows;
   }
 
-  std::unique_ptr<Recordset> OpenRecordset(const std::string& sql) override {
-    Live();
-    auto rs = std::make_unique<sqlite::SqliteRecordset>(conn_, sql);
-    rs->Load();
-    return rs;
+  int Run(const Statement& statement) override {
+    const sqlite::CachedUse use(Live(), statement.sql);
+    sqlite3_stmt* stmt = use.get();
+    sqlite::BindAll(stmt, statement.values);
+    while (conn_->Step(stmt)) {
+    }
+    return sqlite3_changes(conn_->Handle());
   }
 
-  std::unique_ptr<Recordset> OpenForwardOnly(const std::string& sql) override {
-    Live();
-    return std::make_unique<sqlite::SqliteCursor>(conn_, sql);
+  std::int64_t Insert(Table table, const std::vector<Value>& values) override {
+    std::string names, marks;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      names += (i ? "," : "") + sqlite::QuoteIdentifier(Column(table, static_cast<int>(i)));
+      marks += i ? ",?" : "?";
+    }
+    const std::string into = sqlite::QuoteIdentifier(TableName(table));
+    Run({values.empty() ? "INSERT INTO " + into + " DEFAULT VALUES"
+                        : "INSERT INTO " + into + " (" + names + ") VALUES (" + marks + ")",
+         values});
+    return sqlite3_last_insert_rowid(conn_->Handle());
   }
 
-  void BeginTrans() override { Run("BEGIN"); }
-  void CommitTrans() override { Run("COMMIT"); }
-  void RollbackTrans() override { Run("ROLLBACK"); }
+  void Set(Table table, std::int64_t rowid, int pos, const Value& value) override {
+    const std::string sql = "UPDATE " + sqlite::QuoteIdentifier(TableName(table)) + " SET " +
+                            sqlite::QuoteIdentifier(Column(table, pos)) + "=? WHERE rowid=?";
+    if (Run({sql, {value, rowid}}) == 0) throw RowGone();
+  }
+
+  void Delete(Table table, std::int64_t rowid) override {
+    if (Run({"DELETE FROM " + sqlite::QuoteIdentifier(TableName(table)) + " WHERE rowid=?", {rowid}}) == 0)
+      throw RowGone();
+  }
+
+  void Begin() override { Run({"BEGIN", {}}); }
+  void Commit() override { Run({"COMMIT", {}}); }
+  void Rollback() override { Run({"ROLLBACK", {}}); }
 
   void StartOperation() override {
     if (conn_) conn_->StartOperation();
@@ -114,10 +159,24 @@ class SqliteDatabase final : public Database {
     return *conn_;
   }
 
-  void Run(const char* sql) {
-    sqlite3_stmt* stmt = Live().Cached(sql);
-    sqlite::Reset reset(stmt);
-    conn_->Step(stmt);
+  const std::shared_ptr<Connection>& Conn() const {
+    Live();
+    return conn_;
+  }
+
+  // The name of the field at `pos` of `table`: fields are addressed by
+  // position, whatever the file calls them.
+  std::string Column(Table table, int pos) {
+    const std::vector<std::string> names = Live().Columns(TableName(table));
+    if (pos < 0 || pos >= static_cast<int>(names.size()))
+      throw DbError(sqlite::kNoSuchItem,
+                    "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+    return names[static_cast<std::size_t>(pos)];
+  }
+
+  static DbError RowGone() {
+    return DbError(sqlite::kRowGone,
+                   "Row cannot be located for updating. Some values may have been changed since it was last read.");
   }
 
   std::shared_ptr<Connection> conn_;

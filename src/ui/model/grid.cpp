@@ -2,39 +2,36 @@
 
 namespace zl {
 
-Grid::~Grid() {
-  if (source_) source_->Changed = nullptr;
-}
-
-void Grid::SetDataSource(Recordset* rs) {
-  if (source_) source_->Changed = nullptr;
-  source_ = nullptr;
-  field_pos_.clear();
-  if (rs) {
-    std::vector<int> pos;
-    for (const GridColumn& c : columns) pos.push_back(rs->FieldIndex(c.field));
-    field_pos_ = std::move(pos);
-    source_ = rs;
-    source_->Changed = [this] { Notify(); };
-  }
+void Grid::Show(Snapshot rows) {
+  std::vector<int> pos;
+  for (const GridColumn& c : columns) pos.push_back(rows.Position(c.field));
+  field_pos_ = std::move(pos);
+  data_ = std::move(rows);
+  row_ = data_.Rows() > 0 ? 0 : -1;
   Notify();
 }
 
-int Grid::Rows() const { return source_ && source_->IsOpen() ? source_->RecordCount() : 0; }
-
-std::string Grid::CellText(int row, int column) const {
-  if (!source_ || row < 0 || row >= Rows()) return {};
-  return source_->FieldAt(row, field_pos_.at(column)).ToText();
+void Grid::Clear() {
+  data_ = Snapshot();
+  field_pos_.clear();
+  row_ = -1;
+  Notify();
 }
 
-int Grid::Row() const {
-  if (Rows() == 0) return -1;
-  return source_->Position();
+void Grid::Append(const Snapshot& more) {
+  data_.Append(more);
+  if (data_.Rows() > 0) row_ = data_.Rows() - 1;
+  Notify();
+}
+
+std::string Grid::CellText(int row, int column) const {
+  if (row < 0 || row >= Rows()) return {};
+  return data_.At(row, field_pos_.at(static_cast<std::size_t>(column))).ToText();
 }
 
 void Grid::SetRow(int row) {
   if (row < 0 || row >= Rows()) return;
-  source_->SetPosition(row);
+  row_ = row;
   Notify();
 }
 

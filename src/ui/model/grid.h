@@ -1,7 +1,8 @@
-// The data grid: shows a recordset through columns bound by field name. Its
-// current row and the recordset's move together.
+// The data grid: shows a snapshot of rows through columns bound by field
+// name, one row current.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,22 +20,25 @@ struct GridColumn {
 class Grid : public Control {
  public:
   explicit Grid(std::string name) : Control(std::move(name), Kind::Grid) {}
-  ~Grid() override;
 
   std::vector<GridColumn> columns;
 
-  // Binds the grid to `rs` (not owned; null unbinds). Throws DbError when a
-  // bound field is missing from the recordset.
-  void SetDataSource(Recordset* rs);
-  Recordset* DataSource() const { return source_; }
+  // Shows `rows`, the first row current. Throws DbError, showing what it
+  // showed before, when a bound field is missing from them.
+  void Show(Snapshot rows);
+  // Shows nothing.
+  void Clear();
+  // Adds `more` (rows of the same columns) at the end, the last current.
+  void Append(const Snapshot& more);
+  const Snapshot& Data() const { return data_; }
 
-  int Rows() const;
+  int Rows() const { return data_.Rows(); }
   // Cell text of a shown row and column.
   std::string CellText(int row, int column) const;
 
   // 0-based current row; -1 when the grid is empty.
-  int Row() const;
-  // Makes a row current (moves the recordset too); out-of-range is ignored.
+  int Row() const { return row_; }
+  // Makes a row current; out-of-range is ignored.
   void SetRow(int row);
 
   std::function<void()> Click;
@@ -45,9 +49,9 @@ class Grid : public Control {
   void KeyToRow(int row);
 
  private:
-  void Bind();
-  Recordset* source_ = nullptr;
+  Snapshot data_;
   std::vector<int> field_pos_;
+  int row_ = -1;
 };
 
 }  // namespace zl

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -81,232 +82,130 @@ TEST_F(SqliteOpen, OpensThePathGivenEvenWithUriCharactersOnceAtATime) {
   const std::string made = MakeTestDb(dir_.path().toStdString()), odd = Path("my data #1%3Fx=%20.mdb");
   ASSERT_TRUE(QFile::rename(QString::fromStdString(made), QString::fromStdString(odd)));
   db_->Open(odd);
-  EXPECT_EQ(db_->OpenRecordset("SELECT * FROM FuncBoder")->RecordCount(), 8);
+  EXPECT_EQ(db_->ReadValue({"SELECT count(*) FROM FuncBoder", {}}), Value(8));
   EXPECT_EQ(ErrorNumber([&] { db_->Open(odd); }), 3705);
   db_->Close();
   EXPECT_FALSE(db_->IsOpen());
   db_->Open(odd);
-  EXPECT_EQ(db_->OpenRecordset("SELECT * FROM MaxPort")->RecordCount(), 3);
+  EXPECT_EQ(db_->ReadValue({"SELECT count(*) FROM MaxPort", {}}), Value(3));
   EXPECT_EQ(Entries(dir_), QStringList{"my data #1%3Fx=%20.mdb"});
 }
 
-// ---- Recordsets on the shipped file ----
+// ---- Reading and writing the shipped file ----
 
-class SqliteRs : public SqliteFile {
+// PORT1 holds two rows with equal values, as a move leaves them for a moment.
+class SqliteData : public SqliteFile {
  protected:
-  virtual std::string ExtraSql() const { return {}; }
   void SetUp() override {
     SqliteFile::SetUp();
-    db_->Open(MakeTestDb(dir_.path().toStdString(), ExtraSql()));
+    db_->Open(MakeTestDb(dir_.path().toStdString(),
+                         "INSERT INTO PORT1 VALUES (1, 1, 'a', 0, 0, 0, 0), (2, 1, 'b', 0, 0, 0, 0),"
+                         " (2, 1, 'b', 0, 0, 0, 0);\n"));
   }
-  std::unique_ptr<Recordset> Rs(const std::string& sql) { return db_->OpenRecordset(sql); }
   std::string Rows(const std::string& sql) const { return QueryRows(Path(), sql); }
 };
 
-// The shipped tables' fields and rows as the window reads them: tests/app/.
-TEST_F(SqliteRs, FieldsAreFoundByNameInAnyCaseAndOthersAreErrors) {
-  auto rs = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
-  EXPECT_EQ(rs->FieldIndex("namefunc"), 2);
-  EXPECT_EQ(rs->FieldName(2), "NameFunc");
-  EXPECT_EQ(ErrorNumber([&] { rs->FieldIndex("Speed"); }), 1);
-  EXPECT_EQ(ErrorNumber([&] { rs->Field(7); }), 3265);
-  EXPECT_EQ(Rs("SELECT * FROM MaxPort WHERE Port=2")->Field(1), Value(30));
-}
-
-TEST_F(SqliteRs, MovingStopsAtTheEndAndAnEmptyResultHasNoCurrentRow) {
-  auto rs = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
-  const int n = rs->RecordCount();
-  int seen = 0;
-  for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++seen) {
-    EXPECT_EQ(rs->Position(), seen);
-    EXPECT_EQ(rs->Field(0), Value(seen + 1));
-    EXPECT_EQ(rs->FieldAt(seen, 0), Value(seen + 1));
-  }
-  EXPECT_EQ(seen, n);
-  EXPECT_EQ(rs->Position(), -1);
-  EXPECT_EQ(ErrorNumber([&] { rs->Field(0); }), 3021);
-  EXPECT_EQ(ErrorNumber([&] { rs->MoveNext(); }), 3021);
-  EXPECT_EQ(ErrorNumber([&] { rs->SetPosition(n); }), 3001);
-
-  auto empty = Rs("SELECT STT FROM PORT1");
-  EXPECT_EQ(empty->RecordCount(), 0);
-  EXPECT_EQ(empty->FieldCount(), 1);
-  EXPECT_TRUE(empty->Eof());
-  EXPECT_TRUE(empty->Bof());
-  EXPECT_EQ(ErrorNumber([&] { empty->MoveFirst(); }), 3021);
-  EXPECT_EQ(ErrorNumber([&] { empty->SetField(0, 1); }), 3021);
-  EXPECT_EQ(ErrorNumber([&] { empty->Delete(); }), 3021);
-}
-
-TEST_F(SqliteRs, AggregatesAreReadOnlyAndMissingTablesAreSqliteErrors) {
-  auto rs = Rs("SELECT MAX(STT) FROM PORT_TEMP");
-  ASSERT_EQ(rs->RecordCount(), 1);
-  EXPECT_EQ(rs->Field(0), Value(3));
-  EXPECT_EQ(ErrorNumber([&] { rs->SetField(0, 9); }), 3251);
-  EXPECT_EQ(ErrorNumber([&] { rs->AddNew(); }), 3251);
-  EXPECT_EQ(ErrorNumber([&] { rs->Delete(); }), 3251);
-  EXPECT_EQ(Rows("SELECT MAX(STT), count(*) FROM PORT_TEMP"), "3|3\n");
-
-  const auto e = Thrown<DbError>([&] { Rs("SELECT * FROM PORT4 ORDER BY STT"); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->Number(), 1);
-  EXPECT_NE(std::string(e->what()).find("no such table: PORT4"), std::string::npos) << e->what();
-  EXPECT_EQ(ErrorNumber([&] { db_->Execute("DELETE FROM PORT9"); }), 1);
-}
-
-TEST_F(SqliteRs, AForwardCursorReadsOnePassWritesNothingAndLetsGoOfTheFile) {
-  auto cur = db_->OpenForwardOnly("SELECT * FROM PORT_TEMP ORDER BY STT");
-  EXPECT_EQ(cur->RecordCount(), -1);
-  EXPECT_EQ(cur->FieldIndex("namefunc"), 2);
-  std::string seen;
-  for (; !cur->Eof(); cur->MoveNext()) seen += cur->Field(0).ToText() + "|" + cur->Field(1).ToText() + "\n";
-  EXPECT_EQ(seen, Rows("SELECT STT, CodeFunc FROM PORT_TEMP ORDER BY STT"));
-  EXPECT_EQ(ErrorNumber([&] { cur->Field(0); }), 3021);
-  // Going back runs the query again.
-  cur->MoveFirst();
-  EXPECT_EQ(cur->Field(0), Value(1));
-  EXPECT_EQ(ErrorNumber([&] { cur->SetField(0, 9); }), 3251);
-  EXPECT_EQ(ErrorNumber([&] { cur->Delete(); }), 3251);
-  EXPECT_EQ(ErrorNumber([&] { cur->FieldAt(1, 0); }), 3219);
-  EXPECT_TRUE(db_->OpenForwardOnly("SELECT * FROM PORT1")->Eof());
-
-  // Part way through, the cursor holds the file for reading; closed, it
-  // no longer keeps another program from taking it.
+TEST_F(SqliteData, AReaderGoesForwardByPositionAndLetsGoOfTheFileAtItsEnd) {
+  auto rows = db_->Read({"SELECT STT, CodeFunc FROM PORT_TEMP WHERE STT>? ORDER BY STT", {1}});
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(Path().c_str(), &other), SQLITE_OK);
   sqlite3_busy_timeout(other, 0);
-  EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_BUSY);
-  cur->Close();
+  std::string seen;
+  while (rows->Next()) {
+    seen += rows->At(0).ToText() + "|" + rows->At(1).ToText() + "\n";
+    // Part way through, the reader holds the file for reading.
+    EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_BUSY);
+  }
+  EXPECT_EQ(seen, Rows("SELECT STT, CodeFunc FROM PORT_TEMP WHERE STT>1 ORDER BY STT"));
   EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(other);
+  EXPECT_FALSE(rows->Next());
+  EXPECT_EQ(ErrorNumber([&] { rows->At(0); }), 3021);
+  EXPECT_EQ(ErrorNumber([&] { db_->Read({"SELECT * FROM PORT1", {}})->At(0); }), 3021);
+  const auto past = db_->Read({"SELECT * FROM PORT1", {}});
+  past->Next();
+  EXPECT_EQ(ErrorNumber([&] { past->At(7); }), 3265);
+  EXPECT_EQ(db_->ReadValue({"SELECT MaxValue FROM MaxPort WHERE Port=?", {2}}), Value(30));
+  EXPECT_TRUE(db_->ReadValue({"SELECT STT FROM PORT3", {}}).IsNull());
+  const auto e = Thrown<DbError>([&] { db_->Read({"SELECT * FROM PORT4", {}}); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->Report(), "Error 1: no such table: PORT4");
 }
 
-// Whole rows added through the window: WindowTest.BuildsAListWithTheMouseAndKeyboard.
-TEST_F(SqliteRs, AddNewAppendsAsLastAndCurrentRowAsTheTableStoresIt) {
+TEST_F(SqliteData, ASnapshotHoldsEachRowsRowidAndFindsColumnsInAnyCase) {
+  const Snapshot rows = db_->ReadAll({"SELECT rowid, * FROM PORT1 WHERE NameFunc=? ORDER BY rowid", {"b"}});
+  ASSERT_EQ(rows.Rows(), 2);
+  EXPECT_EQ(rows.Width(), 7);
+  EXPECT_EQ(std::to_string(rows.RowId(0)) + "|" + std::to_string(rows.RowId(1)) + "\n",
+            Rows("SELECT group_concat(rowid, '|') FROM PORT1 WHERE NameFunc='b'"));
+  EXPECT_EQ(rows.At(1, rows.Position("namefunc")), Value("b"));
+  EXPECT_EQ(ErrorNumber([&] { rows.Position("Speed"); }), 1);
+  EXPECT_EQ(ErrorNumber([&] { rows.At(0, 7); }), 3265);
+}
+
+// Fields by position, whatever their names; texts as Windows-1252
+// characters, C1 codes included.
+TEST_F(SqliteData, WritesReachExactlyTheRowAddressedAndOnlyOnceCommitted) {
+  const Snapshot twins = db_->ReadAll({"SELECT rowid, * FROM PORT1 WHERE STT=2 ORDER BY rowid", {}});
+  db_->Set(Table::Port1, twins.RowId(1), 0, 7);
   const std::string codes = "\x80 \x9F \xEF \x81 ASCII";
-  auto rs = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
-  const int n = rs->RecordCount();
-  int changed = 0;
-  rs->Changed = [&] { ++changed; };
-  rs->AddNew();
-  rs->SetField(0, "5");  // INTEGER column: stored as a number
-  rs->SetField(2, codes);
-  EXPECT_EQ(rs->Field(0), Value("5"));
-  rs->Update();
-  EXPECT_GT(changed, 0);
-  EXPECT_EQ(rs->RecordCount(), n + 1);
-  EXPECT_EQ(rs->Position(), n);
-  EXPECT_EQ(rs->Field(0), Value(5));
-  EXPECT_TRUE(rs->Field(1).IsNull());  // left unset
-  // Texts travel as Windows-1252 characters, C1 codes included.
-  EXPECT_EQ(Rows("SELECT * FROM PORT_TEMP WHERE STT=5"),
-            "5|NULL|\u20AC \u0178 \u00EF \u0081 ASCII|NULL|NULL|NULL|NULL\n");
-  EXPECT_EQ(Rs("SELECT NameFunc FROM PORT_TEMP WHERE STT=5")->Field(0), Value(codes));
+  const std::int64_t added = db_->Insert(Table::Port1, {5, 3, codes});
+  EXPECT_EQ(Rows("SELECT rowid, * FROM PORT1 WHERE STT>2 ORDER BY rowid"),
+            std::to_string(twins.RowId(1)) + "|7|1|b|0|0|0|0\n" + std::to_string(added) +
+                "|5|3|\u20AC \u0178 \u00EF \u0081 ASCII|NULL|NULL|NULL|NULL\n");
+  EXPECT_EQ(db_->ReadValue({"SELECT NameFunc FROM PORT1 WHERE rowid=?", {added}}), Value(codes));
+  db_->Delete(Table::Port1, twins.RowId(0));
+  for (const auto& gone : std::vector<std::function<void()>>{[&] { db_->Set(Table::Port1, twins.RowId(0), 0, 9); },
+                                                             [&] { db_->Delete(Table::Port1, twins.RowId(0)); }})
+    EXPECT_EQ(ErrorNumber(gone), -2147217864);
+  EXPECT_EQ(ErrorNumber([&] { db_->Set(Table::Port1, added, 7, 9); }), 3265);
+
+  const std::string before = Rows("SELECT rowid, * FROM PORT1");
+  {
+    Transaction change(*db_);
+    EXPECT_EQ(db_->Run({"DELETE FROM PORT1 WHERE STT>?", {0}}), 3);
+  }
+  EXPECT_EQ(Rows("SELECT rowid, * FROM PORT1"), before);
+  Transaction change(*db_);
+  db_->Run({"DELETE FROM PORT1", {}});
+  change.Commit();
+  EXPECT_EQ(Rows("SELECT count(*) FROM PORT1"), "0\n");
 }
 
-TEST_F(SqliteRs, ClosedRecordsetsAndDatabasesRefuseWithoutTouchingTheFile) {
-  auto rs = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
-  auto other = Rs("SELECT * FROM PORT_TEMP ORDER BY STT");
-  rs->Close();
-  EXPECT_FALSE(rs->IsOpen());
-  EXPECT_EQ(ErrorNumber([&] { rs->RecordCount(); }), 3704);
-
+TEST_F(SqliteData, AClosedDatabaseRefusesWithoutTouchingTheFile) {
+  const auto rows = db_->Read({"SELECT * FROM PORT_TEMP", {}});
   db_->Close();
-  // The snapshot stays readable; nothing reaches the file any more.
-  EXPECT_EQ(other->RecordCount(), 3);
-  EXPECT_EQ(ErrorNumber([&] { other->Delete(); }), 3704);
-  EXPECT_EQ(ErrorNumber([&] { other->Requery(); }), 3704);
-  other->AddNew();
-  other->SetField(0, 9);
-  EXPECT_EQ(ErrorNumber([&] { other->Update(); }), 3704);
-  EXPECT_EQ(other->RecordCount(), 3);
-  EXPECT_EQ(ErrorNumber([&] { db_->Execute("DELETE FROM PORT1"); }), 3704);
-  EXPECT_EQ(ErrorNumber([&] { db_->OpenRecordset("SELECT * FROM PORT1"); }), 3704);
-  EXPECT_EQ(Rows("SELECT count(*) FROM PORT_TEMP"), "3\n");
+  EXPECT_FALSE(db_->IsOpen());
+  for (const auto& act : std::vector<std::function<void()>>{[&] { rows->Next(); },
+                                                            [&] {
+                                                              db_->Read({"SELECT * FROM PORT1", {}});
+                                                            },
+                                                            [&] {
+                                                              db_->ReadAll({"SELECT rowid, * FROM PORT1", {}});
+                                                            },
+                                                            [&] {
+                                                              db_->Run({"DELETE FROM PORT1", {}});
+                                                            },
+                                                            [&] { db_->Insert(Table::Port1, {9}); }})
+    EXPECT_EQ(ErrorNumber(act), 3704);
+  EXPECT_EQ(Rows("SELECT count(*) FROM PORT1"), "3\n");
 }
 
 // Catalogue texts are VNI: letters are codes 0xC0 and up, never the C1 range.
-TEST_F(SqliteRs, CatalogueEntriesStartWithTheirCode) {
+TEST_F(SqliteData, CatalogueEntriesStartWithTheirCode) {
   for (const char* t : {"ShowFunc", "FuncBoder"}) {
-    auto rs = Rs(std::string("SELECT * FROM ") + t);
-    ASSERT_GT(rs->RecordCount(), 1) << t;
+    const auto rows = db_->Read({std::string("SELECT * FROM ") + t, {}});
     int expected = 1;
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext(), ++expected) {
-      const std::string text = rs->Field(1).Str();
+    for (; rows->Next(); ++expected) {
+      const std::string text = rows->At(1).Str();
       ASSERT_GT(text.size(), 3u) << t;
       EXPECT_EQ(std::stoi(text.substr(0, 2)), expected) << text;
       EXPECT_EQ(text[2], ' ') << text;
       for (unsigned char c : text) EXPECT_FALSE(c >= 0x80 && c < 0xC0) << text;
     }
+    EXPECT_GT(expected, 2) << t;
   }
-}
-
-// ---- Writes reach exactly the row read ----
-
-class SqliteRsDuplicates : public SqliteRs {
- protected:
-  std::string ExtraSql() const override {
-    return "INSERT INTO PORT1 VALUES (1, 1, 'a', 0, 0, 0, 0), (2, 1, 'b', 0, 0, 0, 0),"
-           " (2, 1, 'c', 0, 0, 0, 0), (3, 1, 'd', 0, 0, 0, 0);\n"
-           "CREATE TABLE Strict (STT INTEGER NOT NULL, Name TEXT);\n"
-           "INSERT INTO Strict VALUES (1, 'x');\n";
-  }
-  std::string ByName() const { return Rows("SELECT NameFunc, STT FROM PORT1 ORDER BY NameFunc"); }
-};
-
-// Deleting one of equal numbers: RepeatedNumbers.ADeleteThatWouldNumberPast32767IsRefused.
-TEST_F(SqliteRsDuplicates, UpdateBatchOrLeavingTheRowWritesOnlyTheCurrentRow) {
-  auto rs = Rs("SELECT * FROM PORT1 WHERE STT=2");
-  ASSERT_EQ(rs->RecordCount(), 2);
-  int changed = 0;
-  rs->Changed = [&] { ++changed; };
-  rs->SetPosition(1);
-  const std::string name = rs->Field(2).Str();
-  rs->SetField(0, 7);
-  rs->UpdateBatch();
-  EXPECT_GT(changed, 1);
-  EXPECT_EQ(rs->Field(0), Value(7));
-  EXPECT_EQ(rs->FieldAt(0, 0), Value(2));
-  // Leaving an edited row saves it too.
-  rs->SetPosition(0);
-  rs->SetField(0, 5);
-  rs->MoveNext();
-  EXPECT_EQ(ByName(), name == "b" ? "a|1\nb|7\nc|5\nd|3\n" : "a|1\nb|5\nc|7\nd|3\n");
-
-  // A recordset of some columns only finds its rows as well.
-  auto stts = Rs("SELECT STT FROM PORT1");
-  for (stts->MoveFirst(); !stts->Eof(); stts->MoveNext()) {
-    stts->SetField(0, 10 + stts->Position());
-    stts->UpdateBatch();
-  }
-  EXPECT_EQ(Rows("SELECT count(DISTINCT STT) FROM PORT1"), "4\n");
-}
-
-TEST_F(SqliteRsDuplicates, RefusedWritesLeaveSnapshotAndTable) {
-  auto rs = Rs("SELECT * FROM Strict");
-  ASSERT_EQ(rs->RecordCount(), 1);
-  rs->SetField(0, Value());
-  EXPECT_NE(ErrorNumber([&] { rs->UpdateBatch(); }), 0);
-  EXPECT_EQ(rs->Field(0), Value(1));
-
-  rs->AddNew();
-  rs->SetField(1, "y");
-  EXPECT_NE(ErrorNumber([&] { rs->Update(); }), 0);
-  EXPECT_EQ(rs->RecordCount(), 1);
-  EXPECT_EQ(rs->Position(), 0);
-  EXPECT_EQ(rs->Field(1), Value("x"));
-  // The refused row is gone: moving does not try it again.
-  EXPECT_NO_THROW(rs->MoveFirst());
-  EXPECT_EQ(Rows("SELECT * FROM Strict"), "1|x\n");
-
-  // A row deleted elsewhere since it was read.
-  auto port1 = Rs("SELECT * FROM PORT1 ORDER BY STT");
-  db_->Execute("DELETE FROM PORT1 WHERE STT=1");
-  port1->SetField(0, 9);
-  EXPECT_EQ(ErrorNumber([&] { port1->UpdateBatch(); }), -2147217864);
-  EXPECT_EQ(port1->Field(0), Value(1));
-  EXPECT_EQ(Rows("SELECT count(*) FROM PORT1 WHERE STT=9"), "0\n");
 }
 
 // ---- Making the file ----

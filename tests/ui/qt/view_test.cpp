@@ -25,8 +25,6 @@
 #include <string>
 #include <vector>
 
-#include "storage/sqlite/database.h"
-#include "support/testdb.h"
 #include "text/cp1252.h"
 #include "ui/model/grid.h"
 #include "ui/qt/toolkit.h"
@@ -86,12 +84,10 @@ class QtViewTest : public ::testing::Test {
     cmb.Click = [this] { log.push_back("Cmb.Click=" + cmb.Text()); };
     cmd.Click = Logs("Cmd.Click");
 
-    db->Open(test::MakeTestDb(dir_.path().toStdString(),
-                              "INSERT INTO PORT1 (STT, NameFunc) VALUES (1, 'Nhaáp nhaùy 1'), (2, 'Nhaáp nhaùy 2'),"
-                              " (3, 'Nhaáp nhaùy 3'), (4, 'Nhaáp nhaùy 4');\n"));
-    rs = db->OpenRecordset("SELECT STT, NameFunc FROM PORT1 ORDER BY STT");
+    Snapshot rows({"STT", "NameFunc"});
+    for (int i = 1; i <= 4; ++i) rows.Append(i, {i, Codes("Nhaáp nhaùy ") + std::to_string(i)});
     grid.columns = {{"STT", "STT", 735}, {Codes("Kieåu hieäu öùng"), "NameFunc", 3000}};
-    grid.SetDataSource(rs.get());
+    grid.Show(std::move(rows));
     grid.Click = [this] { log.push_back("Grid.Click@" + std::to_string(grid.Row())); };
 
     file.items = {&mnu_new, &mnu_exit};
@@ -150,8 +146,6 @@ class QtViewTest : public ::testing::Test {
   Button cmd{"Cmd"};
   Label lab{"Lab"};
   Line line{"Line"};
-  std::unique_ptr<Database> db = MakeSqliteDatabase();
-  std::unique_ptr<Recordset> rs;
   Grid grid{"Grid"};
   Menu file{"MnuFile", "&File"};
   MenuItem mnu_new{"MnuNew", "&New", "Ctrl+N"};
@@ -410,7 +404,7 @@ TEST_F(QtViewTest, GridClicksLeaveTheFieldThenMakeTheRowCurrentThenClick) {
   // The program moves the row; the table follows, raising no Click. Rows
   // the program adds or deletes: WindowTest.AnOperatorBuildsEditsAndClearsListsWithTheMouseAndKeyboard.
   log.clear();
-  rs->SetPosition(3);
+  grid.SetRow(3);
   EXPECT_EQ(table->currentIndex().row(), 3);
   EXPECT_TRUE(table->selectionModel()->isRowSelected(3));
   EXPECT_EQ(log, Log{});

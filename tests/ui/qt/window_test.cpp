@@ -79,10 +79,10 @@ TEST_F(WindowTest, AnOperatorBuildsEditsAndClearsListsWithTheMouseAndKeyboard) {
   port->setFocus();
   QTest::keyClicks(port, "PORT2");
   QTest::keyClick(port, Qt::Key_Backspace);
-  EXPECT_EQ(form->PortNo, 0);
+  EXPECT_EQ(form->CmbPORT.Text(), "PORT ?");
   EXPECT_EQ(port->currentIndex(), -1);
   Pick("CmbPORT", 0);
-  ASSERT_EQ(form->PortNo, 1);
+  ASSERT_EQ(form->CmbPORT.Text(), "PORT1");
 
   Pick("CmbFunc", 1);  // "12 Twelve"; the focus goes to Start, its text selected
   QLineEdit* start = W<QLineEdit>("TxtA");
