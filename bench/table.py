@@ -23,7 +23,7 @@ def base_name(bench):
     """side/op/rows without the repetition and timing suffixes."""
     name = bench.get("run_name") or bench["name"]
     parts = [p for p in name.split("/")
-             if not (p.startswith(("repeats:", "min_time:", "iterations:")) or p == "real_time")]
+             if not (p.startswith(("repeats:", "min_time:", "iterations:")) or p in ("real_time", "manual_time"))]
     return parts
 
 

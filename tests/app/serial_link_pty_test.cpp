@@ -13,16 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <mutex>
-#include <thread>
-#include <utility>
-#include <vector>
 
 #include "app/frm_form.h"
 #include "serial/qt/qt_serial_port.h"
@@ -32,72 +23,6 @@
 
 namespace zl::test {
 namespace {
-
-using namespace std::chrono_literals;
-
-using Clock = std::chrono::steady_clock;
-
-// Nanoseconds this thread has spent ready to run while waiting for a
-// processor, or 0 when the system does not say.
-std::int64_t RunQueueWaitNs() {
-  std::ifstream stat("/proc/thread-self/schedstat");
-  long long on_cpu = 0, waiting = 0;
-  stat >> on_cpu >> waiting;
-  return stat ? waiting : 0;
-}
-
-// The gaps between the ticks of a timer on this thread, and the part of each
-// that the program answers for. Not its part: the time the thread was ready
-// to run while others had the processors, and a hold-up of the whole machine
-// (a host pausing this guest), which a second thread that only ever sleeps a
-// millisecond sees as a gap of its own. Whichever explains more is taken off.
-// A handler that blocks or keeps busy counts in full.
-class TickGaps {
- public:
-  TickGaps() : last_(Clock::now()), queued_(RunQueueWaitNs()), beats_{last_}, beater_([this] { Beat(); }) {}
-  ~TickGaps() {
-    stop_ = true;
-    beater_.join();
-  }
-
-  // At a tick: milliseconds since the last one, in all and the program's part.
-  std::pair<std::int64_t, std::int64_t> Tick() {
-    const Clock::time_point now = Clock::now();
-    const std::int64_t queued = RunQueueWaitNs();
-    const std::int64_t gap = (now - last_) / 1ns;
-    const std::int64_t excused = std::max(queued - queued_, MachineHold(last_, now));
-    last_ = now;
-    queued_ = queued;
-    return {gap / 1000000, std::max<std::int64_t>(0, gap - excused) / 1000000};
-  }
-
- private:
-  void Beat() {
-    while (!stop_) {
-      std::this_thread::sleep_for(1ms);
-      const std::lock_guard<std::mutex> lock(mutex_);
-      beats_.push_back(Clock::now());
-    }
-  }
-
-  // The second thread's longest gap within [from, to], in nanoseconds.
-  std::int64_t MachineHold(Clock::time_point from, Clock::time_point to) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    beats_.push_back(to);  // the gap still open counts up to now
-    std::int64_t longest = 0;
-    for (std::size_t i = beats_.size() - 1; i > 0 && beats_[i] > from; --i)
-      longest = std::max<std::int64_t>(longest, (std::min(beats_[i], to) - std::max(beats_[i - 1], from)) / 1ns);
-    beats_.pop_back();
-    return longest;
-  }
-
-  Clock::time_point last_;
-  std::int64_t queued_;
-  std::mutex mutex_;
-  std::vector<Clock::time_point> beats_;
-  std::atomic<bool> stop_{false};
-  std::thread beater_;
-};
 
 class PtyBoard : public ::testing::Test {
  protected:
@@ -254,22 +179,19 @@ TEST_F(PtyBoard, ClosingTheWindowRightAfterSendWaitsUntilTheFrameHasLeft) {
 
 // Three SENDs of 2,000 effects in a row, 30,015 bytes: more than a
 // pseudo-terminal takes in at once, so the rest waits with the port as it
-// would on the line. From the moment the clicks have returned until the
-// board has decoded the last frame, the event loop never stalls.
+// would on the line. The clicks return at once, the status line counts the
+// bytes down as they leave, and the board decodes every frame. How long the
+// event loop may stall meanwhile is measured by zl_bench (stall/sending
+// against stall/idle).
 TEST_F(PtyBoard, TheWindowKeepsAnsweringWhileUploadsLeaveAtTheLineRate) {
   ASSERT_NO_FATAL_FAILURE(ListOf(2000));
-  QElapsedTimer clicks;
-  clicks.start();
   for (int i = 0; i < 3; ++i) form->CmdSEND.PerformClick();
-  const qint64 clicks_ms = clicks.elapsed();
   // The clicks returned with every byte still to go: none waited for the line.
   ASSERT_EQ(com->PendingBytes(), 3 * 10005);
   EXPECT_EQ(form->window.status,
             "Sending the PORT1 list (2,000 effects) and 2 more frames: 30,015 bytes left, about 16 s");
 
   QStringList statuses;
-  // The longest gap between ticks, and the longest the program answers for.
-  std::int64_t longest = 0, longest_own = 0;
   // Frames decoded, counted as the output comes rather than at every tick:
   // a frame's RAW line starts once its UPLOAD line is complete.
   int uploads = 0;
@@ -281,11 +203,7 @@ TEST_F(PtyBoard, TheWindowKeepsAnsweringWhileUploadsLeaveAtTheLineRate) {
   QTimer tick;
   tick.setInterval(4);
   QElapsedTimer since;
-  TickGaps gaps;
   QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-    const auto [gap, own] = gaps.Tick();
-    longest = std::max(longest, gap);
-    longest_own = std::max(longest_own, own);
     const QString status = QString::fromStdString(form->window.status);
     if (statuses.isEmpty() || statuses.back() != status) statuses << status;
     if ((com->PendingBytes() == 0 && uploads >= 3) || since.hasExpired(60000)) loop.quit();
@@ -294,7 +212,6 @@ TEST_F(PtyBoard, TheWindowKeepsAnsweringWhileUploadsLeaveAtTheLineRate) {
   tick.start();
   loop.exec();
 
-  EXPECT_LT(longest_own, 50) << "the event loop stalled for " << longest_own << " ms";
   ASSERT_TRUE(WaitForLines("RAW", 4)) << out_.toStdString();
   ASSERT_EQ(Lines("UPLOAD").size(), 3) << out_.toStdString();
   const std::string upload = "UPLOAD port=1 cap=40 n=2000 records=" + RecordsOf(1);
@@ -305,10 +222,6 @@ TEST_F(PtyBoard, TheWindowKeepsAnsweringWhileUploadsLeaveAtTheLineRate) {
       << statuses.join('\n').toStdString();
   EXPECT_EQ(statuses.back().toStdString(), "PORT1 list sent (2,000 effects), and 2 more frames.");
   EXPECT_TRUE(messages.shown.empty()) << messages.shown[0];
-  std::printf(
-      "three SEND clicks: %lld ms; longest gap between ticks after them: %lld ms, "
-      "the longest the program answers for: %lld ms\n",
-      static_cast<long long>(clicks_ms), static_cast<long long>(longest), static_cast<long long>(longest_own));
 }
 
 // The board hangs up while three uploads are still with the port: one

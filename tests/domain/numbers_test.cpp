@@ -17,7 +17,7 @@ TEST(Numbers, ConvertWholeSixteenBitNumbersOnly) {
       {" 007 ", 7}, {"-32768", -32768}, {"32767", 32767},
       {"+5", 5},    {"32768", {}},      {"123456789012345678901234567890", {}},
       {"", {}},     {"1 2", {}},        {"-", {}},
-      {"1.0", {}}};
+      {"1.0", {}},  {"+-5", {}}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ToInt16(text), value) << text;
   for (const char* text : {" 1.5e3 ", "-2"}) EXPECT_TRUE(IsNumeric(text)) << text;
   for (const char* text : {"?", "1e", "."}) EXPECT_FALSE(IsNumeric(text)) << text;
