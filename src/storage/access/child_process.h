@@ -17,6 +17,9 @@ struct ChildLimits {
   // The parent ends the child once this much of it is resident.
   std::uint64_t resident_bytes = 0;
   int cpu_seconds = 0;
+  // Ends a child that waits this long; one kept from running by the
+  // machine's load is left to its processor time, within a minute or
+  // three times this.
   int wall_milliseconds = 0;
   // The largest file it may write.
   std::uint64_t file_bytes = 0;
