@@ -54,21 +54,21 @@ TEST_F(DataPlaceTest, TheDataStaysBesideAWritableProgramElseGoesToTheUsersDirect
   enum User { kUsual, kBlocked, kNone };  // blocked: a file where its parent should be
   const struct {
     const char* name;
-    bool app_writable;
     const char* seed;    // the installed seed's bytes; none without
     const char* beside;  // Data.mdb beside the program; none without
     User user;
+    bool app_writable;
     bool stays_beside;
     const char* note;    // part of the note; none without a note
     const char* copied;  // the user's Data.mdb; none when no user directory is made
   } cases[] = {
-      {"a writable program with its data", true, "seed", "beside", kUsual, true, nullptr, nullptr},
-      {"nothing to start from reports the missing file there", true, nullptr, nullptr, kUsual, true, nullptr, nullptr},
-      {"a writable directory with only the seed", true, "seed", nullptr, kUsual, false, "", "seed"},
-      {"installed without a seed starts from the data beside", false, nullptr, "beside", kUsual, false, "", "beside"},
-      {"installed with nothing to start from", false, nullptr, nullptr, kUsual, false, nullptr, nullptr},
-      {"a user directory that cannot be made", false, "seed", nullptr, kBlocked, true, "cannot be changed", nullptr},
-      {"no user directory on this platform", false, "seed", nullptr, kNone, true, nullptr, nullptr},
+      {"a writable program with its data", "seed", "beside", kUsual, true, true, nullptr, nullptr},
+      {"nothing to start from reports the missing file there", nullptr, nullptr, kUsual, true, true, nullptr, nullptr},
+      {"a writable directory with only the seed", "seed", nullptr, kUsual, true, false, "", "seed"},
+      {"installed without a seed starts from the data beside", nullptr, "beside", kUsual, false, false, "", "beside"},
+      {"installed with nothing to start from", nullptr, nullptr, kUsual, false, false, nullptr, nullptr},
+      {"a user directory that cannot be made", "seed", nullptr, kBlocked, false, true, "cannot be changed", nullptr},
+      {"no user directory on this platform", "seed", nullptr, kNone, false, true, nullptr, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
