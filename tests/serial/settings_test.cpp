@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 
 #include "serial/serial_port.h"
@@ -11,32 +10,24 @@
 namespace zl {
 namespace {
 
-using serial::LineSettings;
 using serial::ParseLineSettings;
-using P = LineSettings::Parity;
-using S = LineSettings::StopBits;
 
-TEST(LineSettingsText, EachFieldIsReadInEitherCaseAndBlanksAroundThemDoNotCount) {
-  const struct {
-    const char* text;
-    std::int32_t baud;
-    P parity;
-    int data_bits;
-    S stop_bits;
-  } cases[] = {{"19200,N,8,1", 19200, P::None, 8, S::One},
-               {" 300 , e , 7 , 1.5 ", 300, P::Even, 7, S::OneAndHalf},
-               {"9600,o,5,2", 9600, P::Odd, 5, S::Two},
-               {"110,M,6,1", 110, P::Mark, 6, S::One},
-               {"4800,s,8,2", 4800, P::Space, 8, S::Two}};
-  for (const auto& c : cases) {
-    const LineSettings s = ParseLineSettings(c.text);
-    EXPECT_EQ(s.baud, c.baud) << c.text;
-    EXPECT_EQ(s.parity, c.parity) << c.text;
-    EXPECT_EQ(s.data_bits, c.data_bits) << c.text;
-    EXPECT_EQ(s.stop_bits, c.stop_bits) << c.text;
-  }
+// The fields as "baud parity data stop", parity and stop bits by number.
+std::string Fields(const serial::LineSettings& s) {
+  return std::to_string(s.baud) + " " + std::to_string(static_cast<int>(s.parity)) + " " + std::to_string(s.data_bits) +
+         " " + std::to_string(static_cast<int>(s.stop_bits));
 }
 
+TEST(LineSettingsText, EachFieldIsReadInEitherCaseAndBlanksAroundThemDoNotCount) {
+  using P = serial::LineSettings::Parity;
+  using S = serial::LineSettings::StopBits;
+  const auto as = [](int baud, P p, int data, S stop) { return Fields({baud, p, data, stop}); };
+  EXPECT_EQ(Fields(ParseLineSettings("19200,N,8,1")), as(19200, P::None, 8, S::One));
+  EXPECT_EQ(Fields(ParseLineSettings(" 300 , e , 7 , 1.5 ")), as(300, P::Even, 7, S::OneAndHalf));
+  EXPECT_EQ(Fields(ParseLineSettings("9600,o,5,2")), as(9600, P::Odd, 5, S::Two));
+  EXPECT_EQ(Fields(ParseLineSettings("110,M,6,1")), as(110, P::Mark, 6, S::One));
+  EXPECT_EQ(Fields(ParseLineSettings("4800,s,8,2")), as(4800, P::Space, 8, S::Two));
+}
 TEST(LineSettingsText, MalformedTextIsRefusedNamingIt) {
   for (const char* bad : {"19200,X,8,1", "19200,NE,8,1", "fast,N,8,1", "0,N,8,1", "-9600,N,8,1", "+9600,N,8,1",
                           "99999999999,N,8,1", "96 00,N,8,1", "19200,N,9,1", "19200,N,4,1", "19200,N,88,1", "19200,N,8",

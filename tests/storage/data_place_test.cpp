@@ -48,30 +48,48 @@ class DataPlaceTest : public ::testing::Test {
   std::set<fs::path> unwritable_;
 };
 
-TEST_F(DataPlaceTest, AWritableProgramDirectoryKeepsTheDataBesideTheProgram) {
-  Write(seed_, "seed");
-  Write(app_ / "Data.mdb", "beside");
-  const DataPlace place = Choose();
-  EXPECT_EQ(place.dir, U8(app_));
-  EXPECT_FALSE(place.note);
-  EXPECT_FALSE(fs::exists(user_));
-
-  // Nothing installed to start from: the missing file is reported where it
-  // always was.
-  fs::remove(app_ / "Data.mdb");
-  fs::remove(seed_);
-  EXPECT_EQ(Choose().dir, U8(app_));
-  EXPECT_FALSE(fs::exists(user_));
-}
-
-TEST_F(DataPlaceTest, AWritableDirectoryWithoutADatabaseButWithASeedIsAnInstallation) {
-  // A per-user installation, or an installed program started by root.
-  Write(seed_, "seed");
-  const DataPlace place = Choose();
-  EXPECT_EQ(place.dir, U8(user_));
-  EXPECT_TRUE(place.note);
-  EXPECT_EQ(Read(user_ / "Data.mdb"), "seed");
-  EXPECT_FALSE(fs::exists(app_ / "Data.mdb"));
+// Where each start leads. A per-user installation, or an installed program
+// started by root, has a writable directory with only the seed beside it.
+TEST_F(DataPlaceTest, TheDataStaysBesideAWritableProgramElseGoesToTheUsersDirectory) {
+  enum User { kUsual, kBlocked, kNone };  // blocked: a file where its parent should be
+  const struct {
+    const char* name;
+    const char* seed;    // the installed seed's bytes; none without
+    const char* beside;  // Data.mdb beside the program; none without
+    User user;
+    bool app_writable;
+    bool stays_beside;
+    const char* note;    // part of the note; none without a note
+    const char* copied;  // the user's Data.mdb; none when no user directory is made
+  } cases[] = {
+      {"a writable program with its data", "seed", "beside", kUsual, true, true, nullptr, nullptr},
+      {"nothing to start from reports the missing file there", nullptr, nullptr, kUsual, true, true, nullptr, nullptr},
+      {"a writable directory with only the seed", "seed", nullptr, kUsual, true, false, "", "seed"},
+      {"installed without a seed starts from the data beside", nullptr, "beside", kUsual, false, false, "", "beside"},
+      {"installed with nothing to start from", nullptr, nullptr, kUsual, false, false, nullptr, nullptr},
+      {"a user directory that cannot be made", "seed", nullptr, kBlocked, false, true, "cannot be changed", nullptr},
+      {"no user directory on this platform", "seed", nullptr, kNone, false, true, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(root_);
+    fs::create_directories(app_);
+    unwritable_.clear();
+    if (!c.app_writable) unwritable_.insert(app_);
+    if (c.seed) Write(seed_, c.seed);
+    if (c.beside) Write(app_ / "Data.mdb", c.beside);
+    if (c.user == kBlocked) Write(root_ / "home", "a file where the directory should be");
+    const fs::path user = user_;
+    if (c.user == kNone) user_.clear();
+    const DataPlace place = Choose();
+    user_ = user;
+    EXPECT_EQ(place.dir, U8(c.stays_beside ? app_ : user_));
+    EXPECT_EQ(place.note.has_value(), c.note != nullptr);
+    if (place.note && c.note) EXPECT_NE(place.note->find(c.note), std::string::npos) << *place.note;
+    EXPECT_EQ(fs::exists(user_ / "Data.mdb") ? Read(user_ / "Data.mdb") : "none", c.copied ? c.copied : "none");
+    if (c.beside) EXPECT_EQ(Read(app_ / "Data.mdb"), c.beside);
+    if (c.user == kUsual && !c.copied) EXPECT_FALSE(fs::exists(user_));
+  }
 }
 
 TEST_F(DataPlaceTest, AnInstalledProgramStartsTheOperatorFromTheSeedOnceAndNeverOverwrites) {
@@ -95,37 +113,6 @@ TEST_F(DataPlaceTest, AnInstalledProgramStartsTheOperatorFromTheSeedOnceAndNever
   EXPECT_EQ(again.dir, U8(user_));
   EXPECT_FALSE(again.note);
   EXPECT_EQ(Read(copy), "lists");
-}
-
-TEST_F(DataPlaceTest, WithoutAnInstalledSeedTheDatabaseBesideTheProgramIsTheStart) {
-  unwritable_ = {app_};
-  Write(app_ / "Data.mdb", "beside");
-  EXPECT_EQ(Choose().dir, U8(user_));
-  EXPECT_EQ(Read(user_ / "Data.mdb"), "beside");
-  EXPECT_EQ(Read(app_ / "Data.mdb"), "beside");
-}
-
-TEST_F(DataPlaceTest, NothingToStartFromLeavesOpeningToReportTheMissingFile) {
-  unwritable_ = {app_};
-  const DataPlace place = Choose();
-  EXPECT_EQ(place.dir, U8(user_));
-  EXPECT_FALSE(place.note);
-  EXPECT_FALSE(fs::exists(user_));
-}
-
-TEST_F(DataPlaceTest, AUserDirectoryThatCannotBeMadeKeepsTheDataBesideTheProgramAndSaysWhy) {
-  unwritable_ = {app_};
-  Write(seed_, "seed");
-  Write(root_ / "home", "a file where the directory should be");
-  const DataPlace place = Choose();
-  EXPECT_EQ(place.dir, U8(app_));
-  ASSERT_TRUE(place.note);
-  EXPECT_NE(place.note->find("cannot be changed"), std::string::npos) << *place.note;
-
-  // No user directory at all on this platform: beside the program, silently.
-  user_.clear();
-  EXPECT_EQ(Choose().dir, U8(app_));
-  EXPECT_FALSE(Choose().note);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // What the control models do that no widget can ask of them. The usual
-// sequences through the real widgets are in qt_view_test.cpp.
+// sequences through the real widgets are in qt_view_test.cpp; choosing from
+// a disabled combo, and clicking a disabled button, in the random operator
+// test.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,20 +68,6 @@ TEST(TextFieldModel, TypingReplacesTheSelectionAndEveryWriteRaisesChange) {
   t.SetEnabled(false);
   t.TypeChar('4');
   EXPECT_EQ(changes, (Log{"12", "3"}));
-}
-
-TEST(ComboModel, NoEntryIsChosenOutOfRangeOrWhileDisabled) {
-  Combo c("c");
-  Log log;
-  c.Click = [&] { log.push_back("click " + c.Text()); };
-  c.AddItem("PORT1");
-  c.AddItem("PORT2");
-  c.Choose(1);
-  c.Choose(5);
-  c.SetEnabled(false);
-  c.Choose(0);
-  EXPECT_EQ(log, (Log{"click PORT2"}));
-  EXPECT_EQ(c.Text(), "PORT2");
 }
 
 }  // namespace

@@ -20,11 +20,7 @@ namespace {
 
 class WindowTest : public FormTest {
  protected:
-  std::string ExtraSql() const override {
-    return std::string(kCatalogueSql) +
-           "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30),"
-           " (3, 13, 'c', 5, 1, 1, 30);\n";
-  }
+  std::string ExtraSql() const override { return kCatalogueSql; }
 
   void Show() {
     Load();
@@ -44,10 +40,6 @@ class WindowTest : public FormTest {
   }
   // Mouse clicks; no two follow on the same spot, so none makes a double click.
   void Click(const char* button) { QTest::mouseClick(W<QPushButton>(button), Qt::LeftButton); }
-  void ClickGridRow(int row) {
-    QTableView* t = W<QTableView>("DataGrid");
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualRect(t->model()->index(row, 1)).center());
-  }
   // Opens the list and picks entry `index` with the keyboard.
   void Pick(const char* combo, int index) {
     QComboBox* box = W<QComboBox>(combo);
@@ -64,7 +56,10 @@ class WindowTest : public FormTest {
   std::unique_ptr<QtView> view;
 };
 
-TEST_F(WindowTest, AnOperatorBuildsEditsAndClearsListsWithTheMouseAndKeyboard) {
+// The window's controls on their widgets, one effect added by mouse and
+// keyboard. Every list action against a model of the window:
+// RandomOperator.EveryActionLeavesFileGridFramesAndControlsAsTheModelSays.
+TEST_F(WindowTest, AnOperatorBuildsAndClearsAListWithTheMouseAndKeyboard) {
   Show();
   EXPECT_EQ(W<QComboBox>("CmbFunc")->placeholderText(), QString::fromUtf8("Chọn kiểu hiệu ứng ?"));
   // "-" is a separator.
@@ -74,13 +69,6 @@ TEST_F(WindowTest, AnOperatorBuildsEditsAndClearsListsWithTheMouseAndKeyboard) {
   Pick("CmbCOM", 1);  // COM 3
   Click("CmdConnect");
   ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT");
-  // Typed characters change no combo.
-  QComboBox* port = W<QComboBox>("CmbPORT");
-  port->setFocus();
-  QTest::keyClicks(port, "PORT2");
-  QTest::keyClick(port, Qt::Key_Backspace);
-  EXPECT_EQ(form->CmbPORT.Text(), "PORT ?");
-  EXPECT_EQ(port->currentIndex(), -1);
   Pick("CmbPORT", 0);
   ASSERT_EQ(form->CmbPORT.Text(), "PORT1");
 
@@ -88,7 +76,6 @@ TEST_F(WindowTest, AnOperatorBuildsEditsAndClearsListsWithTheMouseAndKeyboard) {
   QLineEdit* start = W<QLineEdit>("TxtA");
   ASSERT_EQ(QApplication::focusWidget(), start);
   QTest::keyClicks(start, "x7");
-  EXPECT_EQ(form->TxtA.Text(), "7");
   // Tab into End selects its text once the view has caught up (qWaitFor, as
   // QTRY_ failures never reach GoogleTest); a value above the capacity is
   // pulled back when End is left for ADD, before ADD runs.
@@ -96,54 +83,17 @@ TEST_F(WindowTest, AnOperatorBuildsEditsAndClearsListsWithTheMouseAndKeyboard) {
   QLineEdit* end = W<QLineEdit>("TxtB");
   ASSERT_TRUE(QTest::qWaitFor([&] { return end->selectedText() == "40"; })) << end->selectedText().toStdString();
   QTest::keyClicks(end, "99");
-  EXPECT_EQ(form->TxtB.Text(), "99");
   Click("CmdAdd");
-  // The second ADD by keyboard: a second click this soon would be a double click.
-  QTest::keyClick(W<QPushButton>("CmdAdd"), Qt::Key_Space);
-  EXPECT_EQ(Rows("SELECT * FROM PORT1 ORDER BY STT"), "1|12|12 Twelve|5|1|7|40\n2|12|12 Twelve|5|1|7|40\n");
-  EXPECT_EQ(W<QTableView>("DataGrid")->model()->rowCount(), 2);
-
-  // Loop emptied and left becomes 1.
-  QLineEdit* loop = W<QLineEdit>("TxtLoop");
-  QTest::mouseClick(loop, Qt::LeftButton);
-  QTest::keyClick(loop, Qt::Key_Backspace);
-  QTest::keyClick(loop, Qt::Key_Tab);
-  EXPECT_EQ(form->TxtLoop.Text(), "1");
+  EXPECT_EQ(Rows("SELECT * FROM PORT1 ORDER BY STT"), "1|12|12 Twelve|5|1|7|40\n");
+  EXPECT_EQ(W<QTableView>("DataGrid")->model()->rowCount(), 1);
   EXPECT_TRUE(messages.shown.empty());
 
-  // Sign port 2: grid clicks, UP, DOWN, DEL, then New and Exit by their keys.
-  Pick("CmbPORT", 1);
-  QTableView* grid = W<QTableView>("DataGrid");
-  ASSERT_EQ(grid->model()->rowCount(), 3);
-
-  ClickGridRow(2);
-  EXPECT_EQ(EditButtons(), "DU-");
-  Click("CmdUP");
-  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT2 ORDER BY STT"), "1|11\n2|13\n3|12\n");
-  EXPECT_EQ(grid->currentIndex().row(), 1);
-  EXPECT_EQ(grid->model()->index(1, 1).data().toString(), "c");
-  Click("CmdDOWN");
-  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT2 ORDER BY STT"), "1|11\n2|12\n3|13\n");
-
-  // The keyboard moves the row but leaves the buttons as they were.
-  QTest::keyClick(grid, Qt::Key_Up);
-  EXPECT_EQ(form->DataGrid.Row(), 1);
-  EXPECT_EQ(EditButtons(), "DU-");
-  ClickGridRow(0);
-  Click("CmdDEL");
-  EXPECT_EQ(Rows("SELECT STT, CodeFunc FROM PORT2 ORDER BY STT"), "1|12\n2|13\n");
-  EXPECT_EQ(grid->model()->rowCount(), 2);
-  EXPECT_EQ(EditButtons(), "---");
-
-  // DEL disabled itself while it had the focus; the offscreen platform then
-  // leaves the window inactive, where a window system keeps it active.
-  QApplication::setActiveWindow(Top());
+  // New and Exit by their keys.
   QTest::keyClick(Top(), Qt::Key_N, Qt::ControlModifier);
-  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM PORT1) + (SELECT count(*) FROM PORT2)"), "0\n");
-  EXPECT_EQ(grid->model()->rowCount(), 0);
+  EXPECT_EQ(Rows("SELECT count(*) FROM PORT1"), "0\n");
+  EXPECT_EQ(W<QTableView>("DataGrid")->model()->rowCount(), 0);
   EXPECT_EQ(W<QComboBox>("CmbPORT")->placeholderText(), "PORT ?");
   EXPECT_FALSE(W<QComboBox>("CmbFunc")->isEnabled());
-
   QTest::keyClick(Top(), Qt::Key_X, Qt::ControlModifier);
   EXPECT_TRUE(form->window.Unloaded());
   EXPECT_EQ(toolkit.ended, 1);
