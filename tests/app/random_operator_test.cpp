@@ -381,6 +381,7 @@ class Model {
       if (!n || ((i < 2 || five) && !FitsByte(*n))) return Refuse();
       v[i] = *n;
     }
+    if (*next_stt > 32767) return Refuse();
     tables[port].push_back({*next_stt, *code, Trim(ctl[kCmbFunc].text), v[0], v[1], v[2], v[3]});
     ++*next_stt;
     grid_order.push_back(static_cast<int>(tables[port].size()) - 1);
@@ -396,6 +397,11 @@ class Model {
     if (rows.empty()) return UpdateEditButtons();
     const int gone = grid_order[grid_pos];
     const int d = rows[gone].stt;
+    // Closing the gap must not carry a repeated number past 32767.
+    if (d - 1 + std::count_if(rows.begin(), rows.end(), [&](const Row& r) { return r.stt > d; }) > 32767) {
+      Reload();
+      return Refuse();
+    }
     rows.erase(rows.begin() + gone);
     int n = d;
     for (int i : Sorted(port))
@@ -570,10 +576,13 @@ Start MakeStart(std::uint64_t seed) {
   Start s;
   for (int t = 0; t < 4; ++t) {
     const int n = t == 0 ? Pick(rng, 4) : Pick(rng, 4) == 0 ? 0 : 1 + Pick(rng, 14);
-    int stt = 0;
+    // Now and then a list at the top of the range: up to 32765, 32766 or
+    // 32767, which may come up to four times.
+    const bool top = Pick(rng, 6) == 0;
+    int stt = top ? 32765 - n + Pick(rng, 6) : 0;
     for (int i = 0; i < n; ++i) {
       const int r = Pick(rng, 20);
-      stt += i > 0 && r == 0 ? 0 : r < 4 ? 2 + Pick(rng, 2) : 1;
+      stt = top ? std::min(32767, stt + 1) : stt + (i > 0 && r == 0 ? 0 : r < 4 ? 2 + Pick(rng, 2) : 1);
       Row row{stt,
               Pick(rng, 100),
               "r" + std::to_string(t) + "." + std::to_string(i),
@@ -640,6 +649,22 @@ Action Generate(Rng& rng, const Model& m) {
   return {Act::Receive, -1, Pick(rng, 3)};
 }
 
+// The walk's start as the SQL that makes it.
+std::string StartSql(const Start& s) {
+  static const char* const kTables[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3"};
+  std::ostringstream sql;
+  sql << kCatalogueSql << "DELETE FROM PORT_TEMP;\nDELETE FROM MaxPort;\n";
+  for (int t = 0; t < 4; ++t)
+    for (const Row& r : s.tables[t])
+      sql << "INSERT INTO " << kTables[t] << " VALUES (" << r.stt << ", " << r.code << ", '" << r.name << "', "
+          << r.delay << ", " << r.loop << ", " << r.a << ", " << r.b << ");\n";
+  for (int p = 1; p <= 3; ++p)
+    if (s.caps[p] != kNoRow)
+      sql << "INSERT INTO MaxPort VALUES (" << p << ", "
+          << (s.caps[p] == kNull ? std::string("NULL") : std::to_string(s.caps[p])) << ");\n";
+  return sql.str();
+}
+
 // The window on a real SQLite file, driven through the operator's entry
 // points, and read back independently.
 class Product {
@@ -704,21 +729,6 @@ class Product {
   }
 
  private:
-  static std::string StartSql(const Start& s) {
-    static const char* const kTables[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3"};
-    std::ostringstream sql;
-    sql << kCatalogueSql << "DELETE FROM PORT_TEMP;\nDELETE FROM MaxPort;\n";
-    for (int t = 0; t < 4; ++t)
-      for (const Row& r : s.tables[t])
-        sql << "INSERT INTO " << kTables[t] << " VALUES (" << r.stt << ", " << r.code << ", '" << r.name << "', "
-            << r.delay << ", " << r.loop << ", " << r.a << ", " << r.b << ");\n";
-    for (int p = 1; p <= 3; ++p)
-      if (s.caps[p] != kNoRow)
-        sql << "INSERT INTO MaxPort VALUES (" << p << ", "
-            << (s.caps[p] == kNull ? std::string("NULL") : std::to_string(s.caps[p])) << ");\n";
-    return sql.str();
-  }
-
   static std::string Hex(const std::vector<std::string>& frames) {
     QStringList out;
     for (const std::string& f : frames) out << QByteArray::fromStdString(f).toHex(' ').toUpper();
@@ -857,23 +867,6 @@ std::vector<Action> Shrink(std::uint64_t seed, std::vector<Action> actions, cons
   return actions;
 }
 
-std::string DescribeStart(const Start& s) {
-  static const char* const kNames[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3"};
-  std::string out;
-  for (int t = 0; t < 4; ++t) {
-    out += std::string("  ") + kNames[t] + ":";
-    for (const Row& r : s.tables[t]) out += "  " + Line(r);
-    out += "\n";
-  }
-  out += "  MaxPort:";
-  for (int p = 1; p <= 3; ++p)
-    out += " " + std::to_string(p) + "=" +
-           (s.caps[p] == kNoRow  ? "no row"
-            : s.caps[p] == kNull ? "NULL"
-                                 : std::to_string(s.caps[p]));
-  return out + "\n";
-}
-
 // One walk of `length` generated actions; on a mismatch, the shrunk
 // reproducer as the failure message.
 void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
@@ -898,7 +891,7 @@ void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
   report << "Walk seed " << seed << " failed after action " << actions.size() << " of " << length
          << ".\nReplay it: ZL_RANDOM_SEED=" << seed << " ZL_RANDOM_ACTIONS=" << length
          << " build/tests/app/random_operator_test\nStart:\n"
-         << DescribeStart(start) << "Shrunk to " << shrunk.size() << " actions:\n";
+         << StartSql(start) << "Shrunk to " << shrunk.size() << " actions:\n";
   for (std::size_t i = 0; i < shrunk.size(); ++i) report << "  " << i + 1 << ". " << Describe(shrunk[i]) << "\n";
   report << "First mismatch: " << (last ? last->what : "none (the shrunk list passes)");
   if (!last || last->what != what) report << "\nFirst mismatch of the whole walk: " << what;

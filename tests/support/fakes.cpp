@@ -34,7 +34,6 @@ void FakeSerial::Output(const std::string& bytes) {
     pending_ = 0;
     throw SerialError(SerialError::Kind::Write, "write failed");
   }
-  if (on_write) on_write();
   writes.push_back(bytes);
   if (hold_output) pending_ += static_cast<std::int64_t>(bytes.size());
 }
