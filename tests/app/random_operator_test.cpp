@@ -125,13 +125,15 @@ std::string Line(const Row& r) {
 }
 
 // What a walk starts from: PORT_TEMP (0) and PORT1..PORT3, rows in stored
-// order, and the MaxPort value of each sign port.
+// order, the MaxPort value of each sign port, and whether written frames
+// wait with the port until released.
 struct Start {
   std::vector<Row> tables[4];
   int caps[4] = {};
+  bool hold = false;
 };
 
-enum class Act { Choose, Type, Focus, Click, Press, ClickRow, KeyRow, New, Unplug, Receive };
+enum class Act { Choose, Type, Focus, Click, Press, ClickRow, KeyRow, New, Unplug, Receive, Release };
 
 struct Action {
   Act act;
@@ -168,9 +170,16 @@ class Model {
   std::vector<std::string> frames;
   int messages = 0;
   std::string status;
+  // The frames still with the port; DISCONNECT closes once they have left.
+  struct Sent {
+    std::string name, detail;  // "PORT1 list", " (3 effects)"
+    std::size_t bytes;
+  };
+  std::vector<Sent> pending;
+  bool closing = false;
   std::map<std::string, long> stats;  // what the walk got to do
 
-  explicit Model(const Start& s) {
+  explicit Model(const Start& s) : hold(s.hold) {
     for (int t = 0; t < 4; ++t) tables[t] = s.tables[t];
     std::copy(s.caps, s.caps + 4, caps);
     ctl[kCmbCOM].text = "COM ?";
@@ -208,8 +217,9 @@ class Model {
       case Act::ClickRow:
       case Act::KeyRow: GridRow(a.arg, a.act == Act::ClickRow); break;
       case Act::New: New(); break;
-      case Act::Unplug: open = false, LinkLost(); break;
+      case Act::Unplug: open = false, LinkLost("device removed"); break;
       case Act::Receive: label = kReceived[a.arg]; break;
+      case Act::Release: Released(); break;
     }
   }
 
@@ -444,7 +454,7 @@ class Model {
   }
 
   bool CanSend() {
-    if (open && port >= 1) return true;
+    if (open && port >= 1 && !closing) return true;
     Refuse();
     return false;
   }
@@ -497,34 +507,67 @@ class Model {
       ctl[kCmbCOM].enabled = false;
       ctl[kCmbPORT].enabled = true;
       ctl[kCmdConnect].text = "DISCONNECT";
+    } else if (!pending.empty()) {
+      closing = true;  // once the frames have left
+      ctl[kCmdConnect].enabled = false;
+      ++stats["waits"];
     } else {
-      open = false;
-      label = kNotConnected;
-      ctl[kCmbCOM].enabled = ctl[kCmbPORT].enabled = false;
-      ctl[kCmdConnect].text = "CONNECT";
+      Close();
     }
+  }
+
+  void Close() {
+    open = closing = false;
+    label = kNotConnected;
+    ctl[kCmbCOM].enabled = ctl[kCmbPORT].enabled = false;
+    ctl[kCmdConnect].text = "CONNECT";
+    ctl[kCmdConnect].enabled = true;
+  }
+
+  // The first of the longest pending frames names them all.
+  const Sent& Main() const {
+    auto main = pending.begin();
+    for (auto f = pending.begin(); f != pending.end(); ++f)
+      if (f->bytes > main->bytes) main = f;
+    return *main;
+  }
+  std::string More(const char* joint) const {
+    const std::size_t n = pending.size() - 1;
+    return n == 0 ? "" : joint + std::to_string(n) + " more frame" + (n > 1 ? "s" : "");
+  }
+
+  void Released() {
+    if (pending.empty()) return;
+    status = Main().name + " sent" + Main().detail + More(", and ") + ".";
+    pending.clear();
+    if (closing) Close();
   }
 
   std::string Name(const std::string& what) const { return "PORT" + std::to_string(port) + " " + what; }
 
-  // The frame leaves at once, or the write fails and the link is lost.
+  // The frame leaves at once or waits with the port, or the write fails and
+  // the link is lost.
   bool Write(const std::string& frame, const std::string& name, const std::string& detail = "") {
+    pending.push_back({name, detail, frame.size()});
     if (failing_) {
       open = false;
-      status = name + " not sent: write failed";
-      LinkLost();
+      LinkLost("write failed");
       return false;
     }
-    status = name + " sent" + detail + ".";
     frames.push_back(frame);
     ++stats["frames"];
+    if (!hold) Released();
     return true;
   }
 
-  void LinkLost() {
+  void LinkLost(const std::string& why) {
+    if (!pending.empty()) status = Main().name + More(" and ") + " not sent: " + why;
+    pending.clear();
+    closing = false;
     label = kNotConnected;
     ctl[kCmbPORT].enabled = false;
     ctl[kCmdConnect].text = "CONNECT";
+    ctl[kCmdConnect].enabled = true;
     ++messages;
     ++stats["lost links"];
   }
@@ -535,6 +578,7 @@ class Model {
   }
 
   bool failing_ = false;
+  const bool hold;
 };
 
 // ------------------------------------------------------------ the walk --
@@ -561,6 +605,7 @@ std::string Describe(const Action& a) {
     case Act::New: return "New()";
     case Act::Unplug: return "Unplug()";
     case Act::Receive: return std::string("Receive(\"") + kReceived[a.arg] + "\")";
+    case Act::Release: return "Release()";
   }
   return "?";
 }
@@ -599,6 +644,7 @@ Start MakeStart(std::uint64_t seed) {
     if (Pick(rng, 3) == 0)  // by hand, so that a seed means the same everywhere
       for (int i = n - 1; i > 0; --i) std::swap(s.tables[t][i], s.tables[t][Pick(rng, i + 1)]);
   }
+  s.hold = Pick(rng, 2) == 0;
   for (int p = 1; p <= 3; ++p) {
     const int r = Pick(rng, 25);
     s.caps[p] = r == 0 ? kNoRow : r == 1 ? kNull : r == 2 ? 256 + Pick(rng, 50) : Pick(rng, 61);
@@ -612,6 +658,10 @@ Start MakeStart(std::uint64_t seed) {
 Action Generate(Rng& rng, const Model& m) {
   const int rows = static_cast<int>(m.tables[m.bound].size());
   const int effects = static_cast<int>(m.catalogue.size());
+  // Below half a second of line (960 bytes) pending: a short send shows no progress.
+  std::size_t bytes = 0;
+  for (const auto& f : m.pending) bytes += f.bytes;
+  if (bytes > 0 && (bytes > 400 || Pick(rng, 8) == 0)) return {Act::Release};
   if (Pick(rng, 4) == 0) {
     if (m.ctl[kCmbCOM].enabled && (m.com == 0 || m.com == 4)) return {Act::Choose, kCmbCOM, Pick(rng, 3)};
     if (!m.open) return {Act::Click, kCmdConnect};
@@ -678,6 +728,7 @@ class Product {
     form_ = std::make_unique<FrmForm>(Services{*db_, serial_, messages_, toolkit_});
     form_->Form_Load();
     serial_.openable.erase(4);
+    serial_.hold_output = start.hold;
     for (int c = 0; c < kCtlCount; ++c)
       for (Control* x : form_->window.controls)
         if (x->Name() == kCtlName[c]) ctl_[c] = x;
@@ -709,6 +760,7 @@ class Product {
       case Act::New: form_->MnuNew.PerformClick(); break;
       case Act::Unplug: serial_.Unplug(); break;
       case Act::Receive: serial_.Receive(kReceived[a.arg]); break;
+      case Act::Release: serial_.ReleaseAll(); break;
     }
   }
 
@@ -891,7 +943,7 @@ void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
   report << "Walk seed " << seed << " failed after action " << actions.size() << " of " << length
          << ".\nReplay it: ZL_RANDOM_SEED=" << seed << " ZL_RANDOM_ACTIONS=" << length
          << " build/tests/app/random_operator_test\nStart:\n"
-         << StartSql(start) << "Shrunk to " << shrunk.size() << " actions:\n";
+         << StartSql(start) << (start.hold ? "Output held until released.\n" : "") << "Shrunk to " << shrunk.size() << " actions:\n";
   for (std::size_t i = 0; i < shrunk.size(); ++i) report << "  " << i + 1 << ". " << Describe(shrunk[i]) << "\n";
   report << "First mismatch: " << (last ? last->what : "none (the shrunk list passes)");
   if (!last || last->what != what) report << "\nFirst mismatch of the whole walk: " << what;
