@@ -27,8 +27,7 @@ class FakeSerial : public SerialPort {
   mutable int device_lists = 0;  // times the system's device list was read
   // Runs when an open port is about to close; lets tests check the order of shutdown.
   std::function<void()> before_close;
-  SerialError::Kind open_error = SerialError::Kind::NotFound;
-  std::map<std::int16_t, SerialError::Kind> refusing;  // other errors than open_error, by port
+  std::map<std::int16_t, SerialError::Kind> refusing;  // errors other than NotFound, by port
 
   void SetCommPort(std::int16_t port) override;
   std::int16_t CommPort() const override { return port_; }
@@ -52,8 +51,6 @@ class FakeSerial : public SerialPort {
   void SetLinkDirectory(const std::string& dir) override { link_dir = dir; }
   void HoldDeviceList(bool hold) override;
 
-  // Bytes arrive without a receive event yet.
-  void Queue(const std::string& text) { in_ += text; }
   // The board sends `text`: queues it and raises OnComm.
   void Receive(const std::string& text);
   // The device goes away while open.
