@@ -72,7 +72,7 @@ class BusyFile : public FormTest, public ::testing::WithParamInterface<Operation
     ChoosePort(2);
     ChooseEffect(0);
     ClickRow(1);
-    ASSERT_TRUE(form->CmdDEL.Enabled() && form->CmdUP.Enabled() && form->CmdDOWN.Enabled());
+    ASSERT_EQ(EditButtons(), "DUN");
   }
 };
 

@@ -40,7 +40,8 @@ TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
   } cases[] = {
       {2, 0, &FrmForm::TxtLoop, "", &FrmForm::CmdAdd,
        "Loop \"\" is not a whole number from -32768 to 32767; nothing was added."},
-      {2, 0, &FrmForm::TxtDelay, "300", &FrmForm::CmdAdd, "Time 300 does not fit one byte (0 to 255); nothing was added."},
+      {2, 0, &FrmForm::TxtDelay, "300", &FrmForm::CmdAdd,
+       "Time 300 does not fit one byte (0 to 255); nothing was added."},
       {2, 3, nullptr, "", &FrmForm::CmdAdd, "\"Chọn kiểu hiệu ứng ?\" has no effect code; nothing was added."},
       {2, 4, nullptr, "", &FrmForm::CmdAdd, "The effect code -1 does not fit one byte (0 to 255); nothing was added."},
       {3, 0, nullptr, "", &FrmForm::CmdAdd, "The list already holds the highest number (32767); nothing was added."},

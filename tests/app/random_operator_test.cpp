@@ -943,7 +943,8 @@ void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
   report << "Walk seed " << seed << " failed after action " << actions.size() << " of " << length
          << ".\nReplay it: ZL_RANDOM_SEED=" << seed << " ZL_RANDOM_ACTIONS=" << length
          << " build/tests/app/random_operator_test\nStart:\n"
-         << StartSql(start) << (start.hold ? "Output held until released.\n" : "") << "Shrunk to " << shrunk.size() << " actions:\n";
+         << StartSql(start) << (start.hold ? "Output held until released.\n" : "") << "Shrunk to " << shrunk.size()
+         << " actions:\n";
   for (std::size_t i = 0; i < shrunk.size(); ++i) report << "  " << i + 1 << ". " << Describe(shrunk[i]) << "\n";
   report << "First mismatch: " << (last ? last->what : "none (the shrunk list passes)");
   if (!last || last->what != what) report << "\nFirst mismatch of the whole walk: " << what;

@@ -69,6 +69,12 @@ class FormTest : public ::testing::Test {
   // Clicks grid row `row` as the operator would.
   void ClickRow(int row) { form->DataGrid.ClickRow(row); }
 
+  // DEL, UP, DOWN enabled states as "DUN" letters: "D-N" = DEL and DOWN.
+  std::string EditButtons() const {
+    return std::string(form->CmdDEL.Enabled() ? "D" : "-") + (form->CmdUP.Enabled() ? "U" : "-") +
+           (form->CmdDOWN.Enabled() ? "N" : "-");
+  }
+
   QTemporaryDir dir_;
   std::string dir, db_path;
   FakeSerial serial;
