@@ -125,13 +125,15 @@ std::string Line(const Row& r) {
 }
 
 // What a walk starts from: PORT_TEMP (0) and PORT1..PORT3, rows in stored
-// order, and the MaxPort value of each sign port.
+// order, the MaxPort value of each sign port, and whether written frames
+// wait with the port until released.
 struct Start {
   std::vector<Row> tables[4];
   int caps[4] = {};
+  bool hold = false;
 };
 
-enum class Act { Choose, Type, Focus, Click, Press, ClickRow, KeyRow, New, Unplug, Receive };
+enum class Act { Choose, Type, Focus, Click, Press, ClickRow, KeyRow, New, Unplug, Receive, Release };
 
 struct Action {
   Act act;
@@ -168,9 +170,16 @@ class Model {
   std::vector<std::string> frames;
   int messages = 0;
   std::string status;
+  // The frames still with the port; DISCONNECT closes once they have left.
+  struct Sent {
+    std::string name, detail;  // "PORT1 list", " (3 effects)"
+    std::size_t bytes;
+  };
+  std::vector<Sent> pending;
+  bool closing = false;
   std::map<std::string, long> stats;  // what the walk got to do
 
-  explicit Model(const Start& s) {
+  explicit Model(const Start& s) : hold(s.hold) {
     for (int t = 0; t < 4; ++t) tables[t] = s.tables[t];
     std::copy(s.caps, s.caps + 4, caps);
     ctl[kCmbCOM].text = "COM ?";
@@ -208,8 +217,9 @@ class Model {
       case Act::ClickRow:
       case Act::KeyRow: GridRow(a.arg, a.act == Act::ClickRow); break;
       case Act::New: New(); break;
-      case Act::Unplug: open = false, LinkLost(); break;
+      case Act::Unplug: open = false, LinkLost("device removed"); break;
       case Act::Receive: label = kReceived[a.arg]; break;
+      case Act::Release: Released(); break;
     }
   }
 
@@ -381,6 +391,7 @@ class Model {
       if (!n || ((i < 2 || five) && !FitsByte(*n))) return Refuse();
       v[i] = *n;
     }
+    if (*next_stt > 32767) return Refuse();
     tables[port].push_back({*next_stt, *code, Trim(ctl[kCmbFunc].text), v[0], v[1], v[2], v[3]});
     ++*next_stt;
     grid_order.push_back(static_cast<int>(tables[port].size()) - 1);
@@ -396,6 +407,11 @@ class Model {
     if (rows.empty()) return UpdateEditButtons();
     const int gone = grid_order[grid_pos];
     const int d = rows[gone].stt;
+    // Closing the gap must not carry a repeated number past 32767.
+    if (d - 1 + std::count_if(rows.begin(), rows.end(), [&](const Row& r) { return r.stt > d; }) > 32767) {
+      Reload();
+      return Refuse();
+    }
     rows.erase(rows.begin() + gone);
     int n = d;
     for (int i : Sorted(port))
@@ -438,7 +454,7 @@ class Model {
   }
 
   bool CanSend() {
-    if (open && port >= 1) return true;
+    if (open && port >= 1 && !closing) return true;
     Refuse();
     return false;
   }
@@ -491,34 +507,67 @@ class Model {
       ctl[kCmbCOM].enabled = false;
       ctl[kCmbPORT].enabled = true;
       ctl[kCmdConnect].text = "DISCONNECT";
+    } else if (!pending.empty()) {
+      closing = true;  // once the frames have left
+      ctl[kCmdConnect].enabled = false;
+      ++stats["waits"];
     } else {
-      open = false;
-      label = kNotConnected;
-      ctl[kCmbCOM].enabled = ctl[kCmbPORT].enabled = false;
-      ctl[kCmdConnect].text = "CONNECT";
+      Close();
     }
+  }
+
+  void Close() {
+    open = closing = false;
+    label = kNotConnected;
+    ctl[kCmbCOM].enabled = ctl[kCmbPORT].enabled = false;
+    ctl[kCmdConnect].text = "CONNECT";
+    ctl[kCmdConnect].enabled = true;
+  }
+
+  // The first of the longest pending frames names them all.
+  const Sent& Main() const {
+    auto main = pending.begin();
+    for (auto f = pending.begin(); f != pending.end(); ++f)
+      if (f->bytes > main->bytes) main = f;
+    return *main;
+  }
+  std::string More(const char* joint) const {
+    const std::size_t n = pending.size() - 1;
+    return n == 0 ? "" : joint + std::to_string(n) + " more frame" + (n > 1 ? "s" : "");
+  }
+
+  void Released() {
+    if (pending.empty()) return;
+    status = Main().name + " sent" + Main().detail + More(", and ") + ".";
+    pending.clear();
+    if (closing) Close();
   }
 
   std::string Name(const std::string& what) const { return "PORT" + std::to_string(port) + " " + what; }
 
-  // The frame leaves at once, or the write fails and the link is lost.
+  // The frame leaves at once or waits with the port, or the write fails and
+  // the link is lost.
   bool Write(const std::string& frame, const std::string& name, const std::string& detail = "") {
+    pending.push_back({name, detail, frame.size()});
     if (failing_) {
       open = false;
-      status = name + " not sent: write failed";
-      LinkLost();
+      LinkLost("write failed");
       return false;
     }
-    status = name + " sent" + detail + ".";
     frames.push_back(frame);
     ++stats["frames"];
+    if (!hold) Released();
     return true;
   }
 
-  void LinkLost() {
+  void LinkLost(const std::string& why) {
+    if (!pending.empty()) status = Main().name + More(" and ") + " not sent: " + why;
+    pending.clear();
+    closing = false;
     label = kNotConnected;
     ctl[kCmbPORT].enabled = false;
     ctl[kCmdConnect].text = "CONNECT";
+    ctl[kCmdConnect].enabled = true;
     ++messages;
     ++stats["lost links"];
   }
@@ -529,6 +578,7 @@ class Model {
   }
 
   bool failing_ = false;
+  const bool hold;
 };
 
 // ------------------------------------------------------------ the walk --
@@ -555,6 +605,7 @@ std::string Describe(const Action& a) {
     case Act::New: return "New()";
     case Act::Unplug: return "Unplug()";
     case Act::Receive: return std::string("Receive(\"") + kReceived[a.arg] + "\")";
+    case Act::Release: return "Release()";
   }
   return "?";
 }
@@ -570,10 +621,13 @@ Start MakeStart(std::uint64_t seed) {
   Start s;
   for (int t = 0; t < 4; ++t) {
     const int n = t == 0 ? Pick(rng, 4) : Pick(rng, 4) == 0 ? 0 : 1 + Pick(rng, 14);
-    int stt = 0;
+    // Now and then a list at the top of the range: up to 32765, 32766 or
+    // 32767, which may come up to four times.
+    const bool top = Pick(rng, 6) == 0;
+    int stt = top ? 32765 - n + Pick(rng, 6) : 0;
     for (int i = 0; i < n; ++i) {
       const int r = Pick(rng, 20);
-      stt += i > 0 && r == 0 ? 0 : r < 4 ? 2 + Pick(rng, 2) : 1;
+      stt = top ? std::min(32767, stt + 1) : stt + (i > 0 && r == 0 ? 0 : r < 4 ? 2 + Pick(rng, 2) : 1);
       Row row{stt,
               Pick(rng, 100),
               "r" + std::to_string(t) + "." + std::to_string(i),
@@ -590,6 +644,7 @@ Start MakeStart(std::uint64_t seed) {
     if (Pick(rng, 3) == 0)  // by hand, so that a seed means the same everywhere
       for (int i = n - 1; i > 0; --i) std::swap(s.tables[t][i], s.tables[t][Pick(rng, i + 1)]);
   }
+  s.hold = Pick(rng, 2) == 0;
   for (int p = 1; p <= 3; ++p) {
     const int r = Pick(rng, 25);
     s.caps[p] = r == 0 ? kNoRow : r == 1 ? kNull : r == 2 ? 256 + Pick(rng, 50) : Pick(rng, 61);
@@ -603,6 +658,10 @@ Start MakeStart(std::uint64_t seed) {
 Action Generate(Rng& rng, const Model& m) {
   const int rows = static_cast<int>(m.tables[m.bound].size());
   const int effects = static_cast<int>(m.catalogue.size());
+  // Below half a second of line (960 bytes) pending: a short send shows no progress.
+  std::size_t bytes = 0;
+  for (const auto& f : m.pending) bytes += f.bytes;
+  if (bytes > 0 && (bytes > 400 || Pick(rng, 8) == 0)) return {Act::Release};
   if (Pick(rng, 4) == 0) {
     if (m.ctl[kCmbCOM].enabled && (m.com == 0 || m.com == 4)) return {Act::Choose, kCmbCOM, Pick(rng, 3)};
     if (!m.open) return {Act::Click, kCmdConnect};
@@ -640,6 +699,22 @@ Action Generate(Rng& rng, const Model& m) {
   return {Act::Receive, -1, Pick(rng, 3)};
 }
 
+// The walk's start as the SQL that makes it.
+std::string StartSql(const Start& s) {
+  static const char* const kTables[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3"};
+  std::ostringstream sql;
+  sql << kCatalogueSql << "DELETE FROM PORT_TEMP;\nDELETE FROM MaxPort;\n";
+  for (int t = 0; t < 4; ++t)
+    for (const Row& r : s.tables[t])
+      sql << "INSERT INTO " << kTables[t] << " VALUES (" << r.stt << ", " << r.code << ", '" << r.name << "', "
+          << r.delay << ", " << r.loop << ", " << r.a << ", " << r.b << ");\n";
+  for (int p = 1; p <= 3; ++p)
+    if (s.caps[p] != kNoRow)
+      sql << "INSERT INTO MaxPort VALUES (" << p << ", "
+          << (s.caps[p] == kNull ? std::string("NULL") : std::to_string(s.caps[p])) << ");\n";
+  return sql.str();
+}
+
 // The window on a real SQLite file, driven through the operator's entry
 // points, and read back independently.
 class Product {
@@ -653,6 +728,7 @@ class Product {
     form_ = std::make_unique<FrmForm>(Services{*db_, serial_, messages_, toolkit_});
     form_->Form_Load();
     serial_.openable.erase(4);
+    serial_.hold_output = start.hold;
     for (int c = 0; c < kCtlCount; ++c)
       for (Control* x : form_->window.controls)
         if (x->Name() == kCtlName[c]) ctl_[c] = x;
@@ -684,6 +760,7 @@ class Product {
       case Act::New: form_->MnuNew.PerformClick(); break;
       case Act::Unplug: serial_.Unplug(); break;
       case Act::Receive: serial_.Receive(kReceived[a.arg]); break;
+      case Act::Release: serial_.ReleaseAll(); break;
     }
   }
 
@@ -704,21 +781,6 @@ class Product {
   }
 
  private:
-  static std::string StartSql(const Start& s) {
-    static const char* const kTables[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3"};
-    std::ostringstream sql;
-    sql << kCatalogueSql << "DELETE FROM PORT_TEMP;\nDELETE FROM MaxPort;\n";
-    for (int t = 0; t < 4; ++t)
-      for (const Row& r : s.tables[t])
-        sql << "INSERT INTO " << kTables[t] << " VALUES (" << r.stt << ", " << r.code << ", '" << r.name << "', "
-            << r.delay << ", " << r.loop << ", " << r.a << ", " << r.b << ");\n";
-    for (int p = 1; p <= 3; ++p)
-      if (s.caps[p] != kNoRow)
-        sql << "INSERT INTO MaxPort VALUES (" << p << ", "
-            << (s.caps[p] == kNull ? std::string("NULL") : std::to_string(s.caps[p])) << ");\n";
-    return sql.str();
-  }
-
   static std::string Hex(const std::vector<std::string>& frames) {
     QStringList out;
     for (const std::string& f : frames) out << QByteArray::fromStdString(f).toHex(' ').toUpper();
@@ -857,23 +919,6 @@ std::vector<Action> Shrink(std::uint64_t seed, std::vector<Action> actions, cons
   return actions;
 }
 
-std::string DescribeStart(const Start& s) {
-  static const char* const kNames[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3"};
-  std::string out;
-  for (int t = 0; t < 4; ++t) {
-    out += std::string("  ") + kNames[t] + ":";
-    for (const Row& r : s.tables[t]) out += "  " + Line(r);
-    out += "\n";
-  }
-  out += "  MaxPort:";
-  for (int p = 1; p <= 3; ++p)
-    out += " " + std::to_string(p) + "=" +
-           (s.caps[p] == kNoRow  ? "no row"
-            : s.caps[p] == kNull ? "NULL"
-                                 : std::to_string(s.caps[p]));
-  return out + "\n";
-}
-
 // One walk of `length` generated actions; on a mismatch, the shrunk
 // reproducer as the failure message.
 void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
@@ -898,7 +943,8 @@ void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
   report << "Walk seed " << seed << " failed after action " << actions.size() << " of " << length
          << ".\nReplay it: ZL_RANDOM_SEED=" << seed << " ZL_RANDOM_ACTIONS=" << length
          << " build/tests/app/random_operator_test\nStart:\n"
-         << DescribeStart(start) << "Shrunk to " << shrunk.size() << " actions:\n";
+         << StartSql(start) << (start.hold ? "Output held until released.\n" : "") << "Shrunk to " << shrunk.size()
+         << " actions:\n";
   for (std::size_t i = 0; i < shrunk.size(); ++i) report << "  " << i + 1 << ". " << Describe(shrunk[i]) << "\n";
   report << "First mismatch: " << (last ? last->what : "none (the shrunk list passes)");
   if (!last || last->what != what) report << "\nFirst mismatch of the whole walk: " << what;

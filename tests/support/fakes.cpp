@@ -17,7 +17,7 @@ void FakeSerial::SetPortOpen(bool open) {
   if (!open && before_close) before_close();
   if (open) ListDevices();
   if (open && !openable.count(port_))
-    throw SerialError(refusing.count(port_) ? refusing.at(port_) : open_error,
+    throw SerialError(refusing.count(port_) ? refusing.at(port_) : SerialError::Kind::NotFound,
                       "cannot open COM" + std::to_string(port_));
   open_ = open;
   if (open) opened.push_back(port_);
@@ -34,7 +34,6 @@ void FakeSerial::Output(const std::string& bytes) {
     pending_ = 0;
     throw SerialError(SerialError::Kind::Write, "write failed");
   }
-  if (on_write) on_write();
   writes.push_back(bytes);
   if (hold_output) pending_ += static_cast<std::int64_t>(bytes.size());
 }

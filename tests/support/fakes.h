@@ -18,7 +18,7 @@ namespace zl::test {
 class FakeSerial : public SerialPort {
  public:
   std::set<std::int16_t> openable;   // port numbers that open
-  std::vector<std::string> calls;    // property writes, in order: "Settings=19200,N,8,1"
+  std::vector<std::string> calls;    // port, settings and opening, in order: "Settings=19200,N,8,1"
   std::vector<std::string> writes;   // one entry per Output call
   std::vector<std::int16_t> opened;  // port numbers opened, in order
   bool fail_writes = false;
@@ -27,21 +27,19 @@ class FakeSerial : public SerialPort {
   mutable int device_lists = 0;  // times the system's device list was read
   // Runs when an open port is about to close; lets tests check the order of shutdown.
   std::function<void()> before_close;
-  // Runs as a frame is written.
-  std::function<void()> on_write;
-  SerialError::Kind open_error = SerialError::Kind::NotFound;
-  std::map<std::int16_t, SerialError::Kind> refusing;  // other errors than open_error, by port
+  std::map<std::int16_t, SerialError::Kind> refusing;  // errors other than NotFound, by port
 
   void SetCommPort(std::int16_t port) override;
   std::int16_t CommPort() const override { return port_; }
   void SetSettings(const std::string& s) override { calls.push_back("Settings=" + s); }
-  void SetInBufferSize(std::int16_t v) override { Log("InBufferSize", v); }
-  void SetInputLen(std::int16_t v) override { Log("InputLen", v); }
-  void SetOutBufferSize(std::int16_t v) override { Log("OutBufferSize", v); }
-  void SetOutBufferCount(std::int16_t v) override { Log("OutBufferCount", v); }
-  void SetInputMode(std::int32_t v) override { Log("InputMode", v); }
-  void SetRThreshold(std::int16_t v) override { Log("RThreshold", v); }
-  void SetSThreshold(std::int16_t v) override { Log("SThreshold", v); }
+  // The buffer and threshold settings have no effect on a fake.
+  void SetInBufferSize(std::int16_t) override {}
+  void SetInputLen(std::int16_t) override {}
+  void SetOutBufferSize(std::int16_t) override {}
+  void SetOutBufferCount(std::int16_t) override {}
+  void SetInputMode(std::int32_t) override {}
+  void SetRThreshold(std::int16_t) override {}
+  void SetSThreshold(std::int16_t) override {}
   void SetPortOpen(bool open) override;
   bool PortOpen() const override { return open_; }
   void Output(const std::string& bytes) override;
@@ -53,8 +51,6 @@ class FakeSerial : public SerialPort {
   void SetLinkDirectory(const std::string& dir) override { link_dir = dir; }
   void HoldDeviceList(bool hold) override;
 
-  // Bytes arrive without a receive event yet.
-  void Queue(const std::string& text) { in_ += text; }
   // The board sends `text`: queues it and raises OnComm.
   void Receive(const std::string& text);
   // The device goes away while open.
