@@ -27,7 +27,6 @@ class SerialPort {
   virtual ~SerialPort() = default;
 
   virtual void SetCommPort(std::int16_t port) = 0;
-  virtual std::int16_t CommPort() const = 0;
   virtual void SetSettings(const std::string& settings) = 0;
   virtual void SetInBufferSize(std::int16_t size) = 0;
   virtual void SetInputLen(std::int16_t len) = 0;

@@ -30,7 +30,6 @@ class FakeSerial : public SerialPort {
   std::map<std::int16_t, SerialError::Kind> refusing;  // errors other than NotFound, by port
 
   void SetCommPort(std::int16_t port) override;
-  std::int16_t CommPort() const override { return port_; }
   void SetSettings(const std::string& s) override { calls.push_back("Settings=" + s); }
   // The buffer and threshold settings have no effect on a fake.
   void SetInBufferSize(std::int16_t) override {}

@@ -78,7 +78,6 @@ class QtSerialPort final : public SerialPort {
                         "cannot change the port number while COM" + std::to_string(port_number_) + " is open");
     port_number_ = port;
   }
-  std::int16_t CommPort() const override { return port_number_; }
 
   void SetSettings(const std::string& text) override {
     const serial::LineSettings parsed = serial::ParseLineSettings(text);
