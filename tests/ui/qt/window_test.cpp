@@ -66,7 +66,8 @@ TEST_F(WindowTest, AnOperatorBuildsAndClearsAListWithTheMouseAndKeyboard) {
   QStringList menu;
   for (QAction* a : Top()->menuBar()->actions().at(0)->menu()->actions()) menu << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(menu, (QStringList{"&New", "&Open", "&Save as ..", "-", "&Exit"}));
-  Pick("CmbCOM", 1);  // COM 3
+  EXPECT_EQ(W<QPushButton>("CmdSEND")->text(), "SENDING...");  // the design's caption, whatever it does
+  Pick("CmbCOM", 1);                                           // COM 3
   Click("CmdConnect");
   ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT");
   Pick("CmbPORT", 0);
