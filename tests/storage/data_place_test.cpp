@@ -85,10 +85,16 @@ TEST_F(DataPlaceTest, TheDataStaysBesideAWritableProgramElseGoesToTheUsersDirect
     user_ = user;
     EXPECT_EQ(place.dir, U8(c.stays_beside ? app_ : user_));
     EXPECT_EQ(place.note.has_value(), c.note != nullptr);
-    if (place.note && c.note) EXPECT_NE(place.note->find(c.note), std::string::npos) << *place.note;
+    if (place.note && c.note) {
+      EXPECT_NE(place.note->find(c.note), std::string::npos) << *place.note;
+    }
     EXPECT_EQ(fs::exists(user_ / "Data.mdb") ? Read(user_ / "Data.mdb") : "none", c.copied ? c.copied : "none");
-    if (c.beside) EXPECT_EQ(Read(app_ / "Data.mdb"), c.beside);
-    if (c.user == kUsual && !c.copied) EXPECT_FALSE(fs::exists(user_));
+    if (c.beside) {
+      EXPECT_EQ(Read(app_ / "Data.mdb"), c.beside);
+    }
+    if (c.user == kUsual && !c.copied) {
+      EXPECT_FALSE(fs::exists(user_));
+    }
   }
 }
 
