@@ -6,6 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "storage/sqlite/connection.h"
 #include "storage/sqlite/script.h"
 
 namespace zl::test {
@@ -23,31 +24,20 @@ std::string MakeTestDb(const std::string& dir, const std::string& extra_sql) {
 
 std::string QueryRows(const std::string& db_path, const std::string& sql) {
   // A connection of its own, read-only and never creating the file checked.
-  sqlite3* db = nullptr;
-  std::string error;
+  const auto conn = sqlite::Connection::OpenReadOnly(db_path);
+  sqlite3_stmt* stmt = conn->Cached(sql);
+  const sqlite::Reset reset(stmt);
   std::string out;
-  if (sqlite3_open_v2(db_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    error = sqlite3_errmsg(db);
-  } else {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-      error = sqlite3_errmsg(db);
-    } else {
-      int rc;
-      while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-          if (i) out += '|';
-          const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-          out += text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "NULL";
-        }
-        out += '\n';
-      }
-      if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+      out +=
+          (i ? "|" : "") + (text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))) : "NULL");
     }
-    sqlite3_finalize(stmt);
+    out += '\n';
   }
-  sqlite3_close(db);
-  if (!error.empty()) throw std::runtime_error("QueryRows(" + sql + "): " + error);
+  if (rc != SQLITE_DONE) throw std::runtime_error("QueryRows(" + sql + "): " + sqlite3_errmsg(conn->Handle()));
   return out;
 }
 
