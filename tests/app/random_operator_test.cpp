@@ -1,6 +1,7 @@
 // Random walks through the operator's actions on the window, each checked
 // after every action against a plain model of the lists, the controls, the
-// status line and the frames. A failing walk is shrunk and printed as a short action list.
+// status line and the frames. A failing walk prints its seed and start, to be
+// replayed.
 //
 //   ZL_RANDOM_ACTIONS  total actions over all shards (default 20000)
 //   ZL_RANDOM_SEED     seed of the first walk; walk i uses seed + i
@@ -10,7 +11,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -24,9 +24,11 @@
 #include <vector>
 
 #include "app/frm_form.h"
+#include "domain/numbers.h"
 #include "storage/sqlite/database.h"
 #include "support/fakes.h"
 #include "support/testdb.h"
+#include "text/trim.h"
 
 namespace zl::test {
 namespace {
@@ -81,28 +83,11 @@ const char kFuncPlaceholder[] = "Cho\xEFn kie\xE5u hie\xE4u \xF6\xF9ng ?";
 const char kNotConnected[] = "Not ! Connect";
 constexpr int kNoRow = -2, kNull = -1;  // MaxPort states besides a value
 
-std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 // A whole number, optionally signed, blanks around it allowed.
 bool IsWhole(const std::string& text) {
   const std::string t = Trim(text);
   const std::size_t digits = t.empty() || (t[0] != '-' && t[0] != '+') ? 0 : 1;
   return t.size() > digits && t.find_first_not_of("0123456789", digits) == std::string::npos;
-}
-
-std::optional<int> Int16(const std::string& text) {
-  if (!IsWhole(text)) return std::nullopt;
-  const std::string t = Trim(text);
-  long v = 0;
-  for (std::size_t i = t[0] == '-' || t[0] == '+' ? 1 : 0; i < t.size(); ++i)
-    if ((v = v * 10 + (t[i] - '0')) > 32768) return std::nullopt;
-  if (t[0] == '-') v = -v;
-  if (v < -32768 || v > 32767) return std::nullopt;
-  return static_cast<int>(v);
 }
 
 bool FitsByte(int v) { return v >= 0 && v <= 255; }
@@ -323,14 +308,14 @@ class Model {
 
   void LostFocus(int c) {
     const std::string text = ctl[c].text;
-    const auto v = Int16(text);
+    const auto v = ToInt16(text);
     if (c == kTxtLoop || c == kTxtDelay || c == kTxtA) {
       // Below 1 or emptied: 1. A number beyond 16 bits stays, for ADD to refuse.
       if (Trim(text).empty() || (v && *v < 1)) SetText(c, "1");
     } else if (c == kTxtB) {
       const std::string max = ctl[kTxtMaxport].text;
       if (Trim(text).empty() || (v && *v < 1)) SetText(kTxtB, max);
-      const auto m = Int16(max), end = Int16(ctl[kTxtB].text);
+      const auto m = ToInt16(max), end = ToInt16(ctl[kTxtB].text);
       if (m && end && *end > *m) SetText(kTxtB, Trim(max));
     }
   }
@@ -367,7 +352,7 @@ class Model {
     SetText(kTxtA, "1");
     SetText(kTxtB, ctl[kTxtMaxport].text);
     ctl[kTxtA].enabled = ctl[kTxtB].enabled = port != 3;
-    code = Int16(Trim(entry).substr(0, 2));
+    code = ToInt16(Trim(entry).substr(0, 2));
     MoveFocus(kTxtA);
     ctl[kCmdAdd].enabled = ctl[kCmdTest].enabled = true;
   }
@@ -387,7 +372,7 @@ class Model {
     int v[4];
     if (!code || !FitsByte(*code)) return Refuse();
     for (int i = 0; i < 4; ++i) {
-      const auto n = Int16(ctl[fields[i]].text);
+      const auto n = ToInt16(ctl[fields[i]].text);
       if (!n || ((i < 2 || five) && !FitsByte(*n))) return Refuse();
       v[i] = *n;
     }
@@ -448,7 +433,7 @@ class Model {
   std::optional<std::string> CapacityByte() const {
     const std::string& text = ctl[kTxtMaxport].text;
     if (!IsWhole(text)) return std::string(1, '\x01');
-    const auto v = Int16(text);
+    const auto v = ToInt16(text);
     if (!v || !FitsByte(*v)) return std::nullopt;
     return std::string(1, static_cast<char>(*v));
   }
@@ -484,7 +469,7 @@ class Model {
     std::string record(1, static_cast<char>(*code));
     for (int c : {kTxtLoop, kTxtDelay, kTxtA, kTxtB}) {
       if (port == 3 && c == kTxtA) break;
-      const auto v = Int16(ctl[c].text);
+      const auto v = ToInt16(ctl[c].text);
       if (!v || !FitsByte(*v)) return Refuse();
       record += static_cast<char>(*v);
     }
@@ -493,7 +478,7 @@ class Model {
 
   void Program() {
     if (!CanSend()) return;
-    const auto v = Int16(ctl[kTxtMaxport].text);
+    const auto v = ToInt16(ctl[kTxtMaxport].text);
     if (!v || !FitsByte(*v) || caps[port] == kNoRow) return Refuse();
     if (Write(Frame(0xF5 - (port - 1), std::string(1, static_cast<char>(*v))), Name("capacity value"))) caps[port] = *v;
   }
@@ -582,33 +567,6 @@ class Model {
 };
 
 // ------------------------------------------------------------ the walk --
-
-std::string Describe(const Action& a) {
-  const std::string arg = std::to_string(a.arg), name = a.ctl >= 0 ? kCtlName[a.ctl] : "";
-  switch (a.act) {
-    case Act::Choose:
-      return a.ctl == kCmbCOM    ? "ChooseCom(" + arg + ")"
-             : a.ctl == kCmbPORT ? "ChoosePort(" + std::to_string(a.arg + 1) + ")"
-                                 : "ChooseEffect(" + arg + ")";
-    case Act::Type: {
-      const std::string key = a.arg == 8    ? "Backspace"
-                              : a.arg == 13 ? "Enter"
-                                            : "'" + std::string(1, static_cast<char>(a.arg)) + "'";
-      return "Type(" + name + ", " + key + ")";
-    }
-    case Act::Focus: return "Focus(" + name + ")";
-    case Act::Click:
-    case Act::Press:
-      return std::string(a.act == Act::Click ? "Click(" : "Press(") + name + (a.failing ? ", failing write)" : ")");
-    case Act::ClickRow: return "ClickRow(" + arg + ")";
-    case Act::KeyRow: return "KeyRow(" + arg + ")";
-    case Act::New: return "New()";
-    case Act::Unplug: return "Unplug()";
-    case Act::Receive: return std::string("Receive(\"") + kReceived[a.arg] + "\")";
-    case Act::Release: return "Release()";
-  }
-  return "?";
-}
 
 using Rng = std::mt19937_64;
 int Pick(Rng& rng, int n) { return static_cast<int>(rng() % static_cast<std::uint64_t>(n)); }
@@ -874,53 +832,7 @@ class Product {
   std::size_t writes_seen_ = 0, messages_seen_ = 0;
 };
 
-struct Failure {
-  std::size_t step;  // index of the action after which the check failed
-  std::string what;
-};
-
-std::string CheckName(const std::string& what) { return what.substr(0, what.find_first_of(":\n")); }
-
-// Replays `actions` from the start of walk `seed`.
-std::optional<Failure> Replay(std::uint64_t seed, const std::vector<Action>& actions) {
-  const Start start = MakeStart(seed);
-  Model model(start);
-  Product product(start);
-  if (std::string d = product.Mismatch(model); !d.empty()) return Failure{0, "at start-up: " + d};
-  for (std::size_t i = 0; i < actions.size(); ++i) {
-    model.Apply(actions[i]);
-    product.Apply(actions[i]);
-    if (std::string d = product.Mismatch(model); !d.empty()) return Failure{i, d};
-  }
-  return std::nullopt;
-}
-
-// Drops chunks, then single actions, while the replay still fails the same
-// check; stops early when the time is up and keeps what it has.
-std::vector<Action> Shrink(std::uint64_t seed, std::vector<Action> actions, const std::string& check) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  auto still_fails = [&](std::vector<Action>& candidate) {
-    const auto f = Replay(seed, candidate);
-    if (!f || CheckName(f->what) != check) return false;
-    candidate.resize(f->step + 1);
-    return true;
-  };
-  for (std::size_t chunk = std::max<std::size_t>(actions.size() / 2, 1);; chunk /= 2) {
-    for (std::size_t i = 0; i < actions.size() && std::chrono::steady_clock::now() < deadline;) {
-      std::vector<Action> candidate(actions.begin(), actions.begin() + i);
-      candidate.insert(candidate.end(), actions.begin() + std::min(i + chunk, actions.size()), actions.end());
-      if (still_fails(candidate))
-        actions = std::move(candidate);
-      else
-        i += chunk;
-    }
-    if (chunk == 1) break;
-  }
-  return actions;
-}
-
-// One walk of `length` generated actions; on a mismatch, the shrunk
-// reproducer as the failure message.
+// One walk of `length` generated actions; on a mismatch, how to replay it.
 void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
   const Start start = MakeStart(seed);
   Model model(start);
@@ -937,18 +849,10 @@ void Walk(std::uint64_t seed, int length, std::map<std::string, long>& stats) {
   for (const auto& [what_done, n] : model.stats) stats[what_done] += n;
   if (what.empty()) return;
 
-  const std::vector<Action> shrunk = Shrink(seed, actions, CheckName(what));
-  const auto last = Replay(seed, shrunk);
-  std::ostringstream report;
-  report << "Walk seed " << seed << " failed after action " << actions.size() << " of " << length
-         << ".\nReplay it: ZL_RANDOM_SEED=" << seed << " ZL_RANDOM_ACTIONS=" << length
-         << " build/tests/app/random_operator_test\nStart:\n"
-         << StartSql(start) << (start.hold ? "Output held until released.\n" : "") << "Shrunk to " << shrunk.size()
-         << " actions:\n";
-  for (std::size_t i = 0; i < shrunk.size(); ++i) report << "  " << i + 1 << ". " << Describe(shrunk[i]) << "\n";
-  report << "First mismatch: " << (last ? last->what : "none (the shrunk list passes)");
-  if (!last || last->what != what) report << "\nFirst mismatch of the whole walk: " << what;
-  ADD_FAILURE() << report.str();
+  ADD_FAILURE() << "Walk seed " << seed << " failed after action " << actions.size() << " of " << length << ": " << what
+                << "\nReplay it: ZL_RANDOM_SEED=" << seed << " ZL_RANDOM_ACTIONS=" << length
+                << " build/tests/app/random_operator_test\nStart:\n"
+                << StartSql(start) << (start.hold ? "Output held until released.\n" : "");
 }
 
 long EnvNumber(const char* name, long fallback) {
