@@ -1,16 +1,22 @@
-// Data.mdb held by another program: each operation waits a bounded time,
-// shows that it waits, then says the file is in use and leaves every list
-// and control as it was; once the other program lets go it works.
+// Data.mdb held by another program, unwritable, or not to be copied: what
+// the window says and what it leaves as it was.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "support/catalogue_sql.h"
+#include "support/files.h"
 #include "support/form_fixture.h"
+#include "support/unwritable.h"
 
 namespace zl::test {
 namespace {
+
+// Held by another program: each operation waits a bounded time, shows that
+// it waits, then says the file is in use and leaves every list and control
+// as it was; once the other program lets go it works.
 
 // A second connection that takes the whole file, as `sqlite3 Data.mdb` with
 // BEGIN EXCLUSIVE would.
@@ -56,8 +62,6 @@ class BusyFile : public FormTest, public ::testing::WithParamInterface<Operation
     for (const Control* c : form->window.controls) {
       out += c->Name() + (c->Enabled() ? "+" : "-");
       if (auto* t = dynamic_cast<const TextField*>(c)) out += t->Text();
-      if (auto* b = dynamic_cast<const Button*>(c)) out += b->Caption();
-      if (auto* l = dynamic_cast<const Label*>(c)) out += l->Caption();
       if (auto* x = dynamic_cast<const Combo*>(c)) out += x->Text() + "/" + std::to_string(x->ListCount());
       out += ";";
     }
@@ -65,19 +69,14 @@ class BusyFile : public FormTest, public ::testing::WithParamInterface<Operation
       out += form->DataGrid.CellText(r, 0) + ":" + form->DataGrid.CellText(r, 1) + ",";
     return out + "row " + std::to_string(form->DataGrid.Row());
   }
-
-  // Port 2 chosen, an effect prepared, the middle row clicked: every
-  // operation is available.
-  void Prepare() {
-    ChoosePort(2);
-    ChooseEffect(0);
-    ClickRow(1);
-    ASSERT_EQ(EditButtons(), "DUN");
-  }
 };
 
 TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
-  ASSERT_NO_FATAL_FAILURE(Prepare());
+  // Port 2 chosen, an effect prepared, the middle row clicked: every
+  // operation is available.
+  ASSERT_NO_FATAL_FAILURE(ChoosePort(2, 0));
+  form->DataGrid.ClickRow(1);
+  ASSERT_TRUE(form->CmdDEL.Enabled() && form->CmdUP.Enabled() && form->CmdDOWN.Enabled());
   OtherProgram other(db_path);
   const std::string file = File(), window = Window();
   const std::size_t frames = serial.writes.size();
@@ -120,6 +119,115 @@ INSTANTIATE_TEST_SUITE_P(
                       Operation{"Program", [](FrmForm& f) { f.CmdMaxport.PerformClick(); }, kUnchanged},
                       Operation{"New", [](FrmForm& f) { f.MnuNew.PerformClick(); }, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A Data.mdb that cannot be written, or whose folder cannot: said once at
+// start-up with the reason; the lists are shown and sent, and every change
+// is refused with that reason, the file left byte for byte.
+
+struct Where {
+  const char* name;
+  bool folder;  // the folder is unwritable, not the file
+  const char* reason;
+};
+
+void PrintTo(const Where& w, std::ostream* os) { *os << w.name; }
+
+class ReadOnlyFile : public FormTest, public ::testing::WithParamInterface<Where> {
+ protected:
+  std::string ExtraSql() const override {
+    return std::string(kCatalogueSql) +
+           "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30);\n";
+  }
+};
+
+TEST_P(ReadOnlyFile, ShowsAndSendsButRefusesEveryChangeWithTheReason) {
+  const std::string before = Read(db_path);
+  Unwritable lock(GetParam().folder ? dir : db_path);
+  if (!lock.Ok()) GTEST_SKIP() << "cannot make " << (GetParam().folder ? dir : db_path) << " unwritable here";
+
+  ChoosePort(2, 0);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find("cannot be changed: "), std::string::npos) << messages.shown[0];
+  const std::size_t frames = serial.writes.size();
+  form->CmdSEND.PerformClick();
+  form->DataGrid.ClickRow(0);
+  for (Button* b : {&form->CmdAdd, &form->CmdDEL, &form->CmdDOWN, &form->CmdMaxport}) {
+    messages.shown.clear();
+    b->PerformClick();
+    ASSERT_EQ(messages.shown.size(), 1u) << b->Name();
+    EXPECT_NE(messages.shown[0].find(GetParam().reason), std::string::npos) << messages.shown[0];
+  }
+  form->MnuNew.PerformClick();
+  EXPECT_EQ(messages.shown.size(), 2u);
+  // SEND went; Program sends nothing it cannot store.
+  EXPECT_EQ(serial.writes.size(), frames + 1);
+  EXPECT_EQ(GridStts(), "1,2");
+  EXPECT_EQ(Read(db_path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, ReadOnlyFile,
+                         ::testing::Values(Where{"File", false, "read-only"}, Where{"Folder", true, "folder"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Copies of Data.mdb through the window: before New and before each day's
+// first change, and a failure reported without the change being stopped.
+// The folder's own rules are in backup_folder_test.cpp.
+
+namespace fs = std::filesystem;
+
+class WindowBackups : public FormTest {
+ protected:
+  std::string ExtraSql() const override {
+    return std::string(kCatalogueSql) +
+           "INSERT INTO PORT1 VALUES (1, 7, 'p', 5, 1, 1, 40), (3, 12, 'q', 9, 2, 4, 38);\n"
+           "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30);\n";
+  }
+  fs::path Folder() const { return fs::path(dir) / "backups"; }
+};
+
+// Each copy holds every list exactly as it was before the change.
+TEST_F(WindowBackups, TheDaysFirstChangeIsBackedUpBeforeItAndOnlyItNewAlways) {
+  const char* all =
+      "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2"
+      " UNION ALL SELECT 4, rowid, Port, MaxValue, 0, 0, 0, 0, 0 FROM MaxPort";
+  ChoosePort(1, 0);
+  std::string before = Rows(all);
+  form->CmdAdd.PerformClick();
+  form->CmdAdd.PerformClick();
+  auto copies = Copies(Folder());
+  ASSERT_EQ(copies.size(), 1u);
+  EXPECT_EQ(QueryRows((Folder() / copies[0]).string(), all), before);
+  EXPECT_EQ(Rows("SELECT count(*) FROM PORT1"), "4\n");
+
+  toolkit.now += 24 * 60 * 60;
+  before = Rows(all);
+  form->DataGrid.ClickRow(1);
+  form->CmdUP.PerformClick();
+  ASSERT_NE(Rows(all), before);
+  copies = Copies(Folder());
+  ASSERT_EQ(copies.size(), 2u);
+  EXPECT_EQ(QueryRows((Folder() / copies[1]).string(), all), before);
+  form->MnuNew.PerformClick();
+  form->MnuNew.PerformClick();
+  EXPECT_EQ(Copies(Folder()).size(), 4u);
+  EXPECT_TRUE(messages.shown.empty()) << messages.shown[0];
+}
+
+TEST_F(WindowBackups, ACopyThatCannotBeMadeIsReportedOnceAndTheChangeGoesAhead) {
+  fs::create_directories(Folder());
+  Write(Folder() / "Data-2026-11-30_09-00-00.mdb", "an earlier copy");
+  Unwritable locked(Folder().string());
+  if (!locked.Ok()) GTEST_SKIP() << "cannot make a folder unwritable here";
+  ChoosePort(2, 0);
+  form->CmdAdd.PerformClick();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find("could not be backed up"), std::string::npos) << messages.shown[0];
+  form->CmdAdd.PerformClick();  // once a day, not at every change
+  EXPECT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(Rows("SELECT count(*) FROM PORT2"), "4\n");
+  EXPECT_EQ(Read(Folder() / "Data-2026-11-30_09-00-00.mdb"), "an earlier copy");
+  EXPECT_EQ(Copies(Folder()).size(), 1u);
+}
 
 }  // namespace
 }  // namespace zl::test

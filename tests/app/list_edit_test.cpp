@@ -1,5 +1,6 @@
 // List editing is proven by RandomOperator; here are the messages of its
-// refusals and the changes a failing file rolls back.
+// refusals, the changes a failing file rolls back, and files written
+// elsewhere or by earlier versions.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -23,10 +24,8 @@ class ListEdit : public FormTest {
            " (32767, 3, 'r', 5, 1, 1, 30), (32767, 4, 's', 5, 1, 1, 30);\n"
            "INSERT INTO PORT2 VALUES (1, 11, 'a', 5, 1, 1, 30), (2, 12, 'b', 5, 1, 1, 30),"
            " (3, 13, 'c', 5, 1, 1, 30), (4, 14, 'd', 5, 1, 1, 30), (5, 15, 'e', 5, 1, 1, 30);\n"
-           "INSERT INTO PORT3 VALUES (32767, 1, 'x', 5, 1, 1, 20);\n" +
-           MoreSql();
+           "INSERT INTO PORT3 VALUES (32767, 1, 'x', 5, 1, 1, 20);\n";
   }
-  virtual std::string MoreSql() const { return {}; }
 };
 
 TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
@@ -49,10 +48,9 @@ TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
       {1, 0, nullptr, "", &FrmForm::CmdDEL, "The rows behind it would be numbered beyond 32767; nothing was deleted."},
   };
   for (const auto& c : cases) {
-    ChoosePort(c.port);
-    ChooseEffect(c.effect);
+    ChoosePort(c.port, c.effect);
     if (c.field) ((*form).*c.field).SetText(c.text);
-    ClickRow(0);
+    form->DataGrid.ClickRow(0);
     messages.shown.clear();
     ((*form).*c.button).PerformClick();
     ASSERT_EQ(messages.shown.size(), 1u) << c.says;
@@ -65,7 +63,7 @@ TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
 struct Failure {
   const char* name;
   const char* trigger;
-  int row;  // clicked first, -1 for none
+  int row;  // clicked first
   void (*act)(FrmForm&);
   const char* reason;
 };
@@ -73,41 +71,77 @@ struct Failure {
 void PrintTo(const Failure& f, std::ostream* os) { *os << f.name; }
 
 class ListEditFailure : public ListEdit, public ::testing::WithParamInterface<Failure> {
-  std::string MoreSql() const override { return GetParam().trigger; }
+  std::string ExtraSql() const override { return ListEdit::ExtraSql() + GetParam().trigger; }
 };
 
 TEST_P(ListEditFailure, LeavesEveryListAsItWasSaysWhyAndGoesOn) {
   ChoosePort(2);
   const std::string before = Rows(kAll);
-  if (GetParam().row >= 0) ClickRow(GetParam().row);
+  form->DataGrid.ClickRow(GetParam().row);
   GetParam().act(*form);
   EXPECT_EQ(Rows(kAll), before);
   EXPECT_EQ(GridStts(), "1,2,3,4,5");
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].find(GetParam().reason), std::string::npos) << messages.shown[0];
   EXPECT_TRUE(form->CmbFunc.Enabled());  // no reset after a failure
-  ClickRow(4);
+  form->DataGrid.ClickRow(4);
   form->CmdDEL.PerformClick();
   EXPECT_EQ(GridStts(), "1,2,3,4");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Changes, ListEditFailure,
-    ::testing::Values(
-        // DEL of number 2: renumbering 3 succeeds, 4 fails.
-        Failure{"Delete",
-                "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN NEW.STT = 3"
-                " BEGIN SELECT RAISE(ABORT, 'disk full'); END;\n",
-                1, [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "disk full"},
-        // UP: the neighbour's update succeeds, the moved row's fails.
-        Failure{"Up",
-                "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN OLD.CodeFunc = 13"
-                " BEGIN SELECT RAISE(ABORT, 'locked'); END;\n",
-                2, [](FrmForm& f) { f.CmdUP.PerformClick(); }, "locked"},
-        // New: PORT1 and PORT2 are emptied, PORT3 refuses.
-        Failure{"New", "CREATE TRIGGER t BEFORE DELETE ON PORT3 BEGIN SELECT RAISE(ABORT, 'read-only'); END;\n", -1,
-                [](FrmForm& f) { f.MnuNew.PerformClick(); }, "read-only"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Changes, ListEditFailure,
+                         ::testing::Values(
+                             // DEL of number 2: renumbering 3 succeeds, 4 fails.
+                             Failure{"Delete",
+                                     "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN NEW.STT = 3"
+                                     " BEGIN SELECT RAISE(ABORT, 'disk full'); END;\n",
+                                     1, [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "disk full"},
+                             // UP: the neighbour's update succeeds, the moved row's fails.
+                             Failure{"Up",
+                                     "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN OLD.CodeFunc = 13"
+                                     " BEGIN SELECT RAISE(ABORT, 'locked'); END;\n",
+                                     2, [](FrmForm& f) { f.CmdUP.PerformClick(); }, "locked"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Files written elsewhere or by earlier versions, as the window finds them.
+
+// A file from before the lists were indexed.
+class UnindexedFile : public FormTest {
+  std::string ExtraSql() const override {
+    return "DROP INDEX PORT1_STT; DROP INDEX PORT2_STT; DROP INDEX PORT3_STT;\n";
+  }
+};
+
+TEST_F(UnindexedFile, GetsANonUniqueIndexOnEachListAtStartUp) {
+  const char* indexes = "SELECT name FROM sqlite_master WHERE type='index' AND sql LIKE '%(STT)' ORDER BY name";
+  Load();
+  EXPECT_EQ(Rows(indexes), "PORT1_STT\nPORT2_STT\nPORT3_STT\n");
+  // A move gives two rows one number for a moment.
+  EXPECT_NO_THROW(db->Run({"INSERT INTO PORT1 VALUES (1, 1, 'a', 1, 1, 1, 1), (1, 1, 'b', 1, 1, 1, 1)", {}}));
+}
+
+// A file that lacks a list or a catalogue.
+class BrokenTables : public FormTest {
+  std::string ExtraSql() const override {
+    return "DELETE FROM ShowFunc;\nDROP TABLE PORT2;\nINSERT INTO PORT3 VALUES (1, 1, 'x', 5, 1, 1, 20);\n"
+           "DROP TABLE FuncBoder;\n";
+  }
+};
+
+TEST_F(BrokenTables, AMissingListIsReportedAndAnEmptyCatalogueListsNothing) {
+  Connect();
+  form->CmbPORT.Choose(1);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find("PORT2"), std::string::npos);
+  EXPECT_EQ(form->CmbPORT.Text(), "PORT ?");
+  ChoosePort(1);  // the program goes on
+  EXPECT_EQ(form->CmbFunc.ListCount(), 0);
+  // Without its catalogue, port 3 is not chosen at all.
+  form->CmbPORT.Choose(2);
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_NE(messages.shown[1].find("FuncBoder"), std::string::npos);
+  EXPECT_EQ(form->CmbPORT.Text() + " " + GridStts(), "PORT1 ");
+}
 
 }  // namespace
 }  // namespace zl::test

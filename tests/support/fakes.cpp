@@ -5,26 +5,22 @@ namespace zl::test {
 void FakeSerial::SetCommPort(std::int16_t port) {
   if (open_) throw SerialError(SerialError::Kind::Other, "port is open");
   port_ = port;
-  Log("CommPort", port);
+  calls.push_back("CommPort=" + std::to_string(port));
 }
 
 void FakeSerial::SetPortOpen(bool open) {
-  Log("PortOpen", open ? 1 : 0);
+  calls.push_back(open ? "PortOpen=1" : "PortOpen=0");
   if (open == open_) {
     if (open) throw SerialError(SerialError::Kind::Busy, "port already open");
     return;
   }
-  if (!open && before_close) before_close();
-  if (open) ListDevices();
   if (open && !openable.count(port_))
     throw SerialError(refusing.count(port_) ? refusing.at(port_) : SerialError::Kind::NotFound,
                       "cannot open COM" + std::to_string(port_));
   open_ = open;
   if (open) opened.push_back(port_);
-  if (!open) {
-    dropped += pending_;
-    pending_ = 0;
-  }
+  dropped += open ? 0 : pending_;
+  pending_ = 0;
 }
 
 void FakeSerial::Output(const std::string& bytes) {
@@ -45,19 +41,6 @@ void FakeSerial::Release(std::int64_t n) {
   if (pending_ == 0 && open_ && OnSent) OnSent();
 }
 
-void FakeSerial::HoldDeviceList(bool hold) {
-  if (hold)
-    ++holds_;
-  else if (holds_ > 0 && --holds_ == 0)
-    held_listed_ = false;
-}
-
-void FakeSerial::ListDevices() const {
-  if (holds_ > 0 && held_listed_) return;
-  held_listed_ = holds_ > 0;
-  ++device_lists;
-}
-
 std::string FakeSerial::Input() {
   std::string s;
   s.swap(in_);
@@ -65,7 +48,6 @@ std::string FakeSerial::Input() {
 }
 
 std::string FakeSerial::DevicePath(std::int16_t port) const {
-  ListDevices();
   return openable.count(port) ? "/dev/fake" + std::to_string(port) : std::string();
 }
 

@@ -32,31 +32,23 @@ class FormTest : public ::testing::Test {
 
   void Load() { ASSERT_NO_THROW(form->Form_Load()); }
 
-  // Loads, picks "COM n" and connects.
-  void Connect(int port = 3) {
+  // Loads, picks "COM 3" and connects.
+  void Connect() {
     Load();
-    const std::string entry = "COM " + std::to_string(port);
-    for (int i = 0; i < form->CmbCOM.ListCount(); ++i)
-      if (form->CmbCOM.List(i) == entry) form->CmbCOM.Choose(i);
-    ASSERT_EQ(form->CmbCOM.Text(), entry);
+    form->CmbCOM.Choose(1);
     form->CmdConnect.PerformClick();
     ASSERT_EQ(form->CmdConnect.Caption(), "DISCONNECT");
   }
 
   std::string Rows(const std::string& sql) const { return QueryRows(db_path, sql); }
 
-  // Connects and picks sign port `port` (1 to 3).
-  void ChoosePort(int port) {
+  // Connects and picks sign port `port` (1 to 3), and the catalogue entry `effect`.
+  void ChoosePort(int port, int effect = -1) {
     if (form->CmdConnect.Caption() != "DISCONNECT") Connect();
     form->CmbPORT.Choose(port - 1);
     ASSERT_EQ(form->CmbPORT.Text(), "PORT" + std::to_string(port))
         << (messages.shown.empty() ? "" : messages.shown.back());
-  }
-
-  // Picks the catalogue entry at `index`.
-  void ChooseEffect(int index = 0) {
-    ASSERT_LT(index, form->CmbFunc.ListCount());
-    form->CmbFunc.Choose(index);
+    if (effect >= 0) form->CmbFunc.Choose(effect);
   }
 
   // What the grid shows in its first column, e.g. "1,2,3".
@@ -64,15 +56,6 @@ class FormTest : public ::testing::Test {
     std::string out;
     for (int r = 0; r < form->DataGrid.Rows(); ++r) out += (r ? "," : "") + form->DataGrid.CellText(r, 0);
     return out;
-  }
-
-  // Clicks grid row `row` as the operator would.
-  void ClickRow(int row) { form->DataGrid.ClickRow(row); }
-
-  // DEL, UP, DOWN enabled states as "DUN" letters: "D-N" = DEL and DOWN.
-  std::string EditButtons() const {
-    return std::string(form->CmdDEL.Enabled() ? "D" : "-") + (form->CmdUP.Enabled() ? "U" : "-") +
-           (form->CmdDOWN.Enabled() ? "N" : "-");
   }
 
   QTemporaryDir dir_;
