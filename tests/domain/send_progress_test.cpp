@@ -23,6 +23,8 @@ TEST(SendProgress, ALostLineTellsWhatWasNotSent) {
   p.Pending(59 * kLine + kLine / 2);  // 59.5 s, part of the second list
   p.Pending(180000);                  // what has left does not come back
   EXPECT_EQ(p.Status(), "Sending the PORT1 list (32,000 effects) and 1 more frame: 114,240 bytes left, about 1 min");
+  p.Pending(59 * kLine);  // the last second below a minute
+  EXPECT_EQ(p.Status(), "Sending the PORT1 list (32,000 effects) and 1 more frame: 113,280 bytes left, about 59 s");
   EXPECT_EQ(p.Lost("COM7: the device is gone"), "the PORT1 list (32,000 effects); the PORT1 test (1 effect)");
   EXPECT_EQ(p.Status(), "PORT1 list and 1 more frame not sent: COM7: the device is gone");
   EXPECT_TRUE(p.Idle());
