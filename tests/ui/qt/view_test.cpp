@@ -145,6 +145,7 @@ TEST_F(QtViewTest, FocusFollowsTheTabOrderAndAClickLeavesTheFieldFirst) {
   // Disabled controls are skipped and do nothing.
   txt2.SetEnabled(false);
   cmd.SetEnabled(false);
+  EXPECT_FALSE(Find("Cmd")->isEnabled() || Find("Txt2")->isEnabled());
   FocusTxt1();
   QTest::mouseClick(Find("Cmd"), Qt::LeftButton);
   QTest::keyClick(Edit(), Qt::Key_Tab);
