@@ -1,9 +1,7 @@
-// List editing is proven by RandomOperator; here are the messages of its
-// refusals, the changes a failing file rolls back, and files written
+// List editing, and the changes a refusing file rolls back, are proven by
+// RandomOperator; here are the messages of its refusals, and files written
 // elsewhere or by earlier versions.
 #include <gtest/gtest.h>
-
-#include <ostream>
 
 #include "support/catalogue_sql.h"
 #include "support/form_fixture.h"
@@ -58,50 +56,6 @@ TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
   }
   EXPECT_EQ(Rows(kAll), before);
 }
-
-// A trigger fails one statement in the middle of a change.
-struct Failure {
-  const char* name;
-  const char* trigger;
-  int row;  // clicked first
-  void (*act)(FrmForm&);
-  const char* reason;
-};
-
-void PrintTo(const Failure& f, std::ostream* os) { *os << f.name; }
-
-class ListEditFailure : public ListEdit, public ::testing::WithParamInterface<Failure> {
-  std::string ExtraSql() const override { return ListEdit::ExtraSql() + GetParam().trigger; }
-};
-
-TEST_P(ListEditFailure, LeavesEveryListAsItWasSaysWhyAndGoesOn) {
-  ChoosePort(2);
-  const std::string before = Rows(kAll);
-  form->DataGrid.ClickRow(GetParam().row);
-  GetParam().act(*form);
-  EXPECT_EQ(Rows(kAll), before);
-  EXPECT_EQ(GridStts(), "1,2,3,4,5");
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find(GetParam().reason), std::string::npos) << messages.shown[0];
-  EXPECT_TRUE(form->CmbFunc.Enabled());  // no reset after a failure
-  form->DataGrid.ClickRow(4);
-  form->CmdDEL.PerformClick();
-  EXPECT_EQ(GridStts(), "1,2,3,4");
-}
-
-INSTANTIATE_TEST_SUITE_P(Changes, ListEditFailure,
-                         ::testing::Values(
-                             // DEL of number 2: renumbering 3 succeeds, 4 fails.
-                             Failure{"Delete",
-                                     "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN NEW.STT = 3"
-                                     " BEGIN SELECT RAISE(ABORT, 'disk full'); END;\n",
-                                     1, [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "disk full"},
-                             // UP: the neighbour's update succeeds, the moved row's fails.
-                             Failure{"Up",
-                                     "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN OLD.CodeFunc = 13"
-                                     " BEGIN SELECT RAISE(ABORT, 'locked'); END;\n",
-                                     2, [](FrmForm& f) { f.CmdUP.PerformClick(); }, "locked"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Files written elsewhere or by earlier versions, as the window finds them.
 

@@ -9,7 +9,6 @@
 
 #include "storage/sqlite/database.h"
 #include "support/testdb.h"
-#include "support/thrown.h"
 
 namespace zl {
 namespace {
@@ -23,15 +22,14 @@ std::string Acted(const std::string& sql, std::string (*act)(EffectList&, const 
   auto db = MakeSqliteDatabase();
   db->Open(path);
   EffectList list(*db, 2);
-  std::string result;
-  if (const auto e = test::Thrown<DbError>([&] { result = act(list, list.Rows()); })) result = e->Report();
+  const std::string result = act(list, list.Rows());  // before the file is read
   return result + " | " +
          test::QueryRows(path,
                          "SELECT group_concat(x) FROM (SELECT STT || ':' || NameFunc AS x FROM PORT2"
                          " ORDER BY STT, rowid)");
 }
 
-TEST(EffectList, NumbersEndAt32767AndAFailedRenumberingUndoesTheDelete) {
+TEST(EffectList, NumbersEndAt32767AndADeleteThatWouldCarryOnePastItIsRefused) {
   // Append takes the next number; the last ends the numbers, read again too.
   EXPECT_EQ(Acted("INSERT INTO PORT2 (STT, NameFunc) VALUES (32765, 'x')",
                   [](EffectList& l, const Snapshot&) {
@@ -48,10 +46,6 @@ TEST(EffectList, NumbersEndAt32767AndAFailedRenumberingUndoesTheDelete) {
   EXPECT_EQ(Acted("INSERT INTO PORT2 (STT, NameFunc) VALUES (32766, 'p'), (32767, 'q'), (32767, 'r'), (32767, 's')",
                   [](EffectList& l, const Snapshot& r) { return std::to_string(l.Delete(r.RowId(0), 32766)); }),
             "0 | 32766:p,32767:q,32767:r,32767:s\n");
-  EXPECT_EQ(Acted("INSERT INTO PORT2 (STT, NameFunc) VALUES (1, 'a'), (2, 'b'), (3, 'c');\n"
-                  "CREATE TRIGGER t BEFORE UPDATE ON PORT2 WHEN NEW.STT = 2 BEGIN SELECT RAISE(ABORT, 'full'); END",
-                  [](EffectList& l, const Snapshot& r) { return std::to_string(l.Delete(r.RowId(0), 1)); }),
-            "Error 1811: full | 1:a,2:b,3:c\n");
 }
 
 }  // namespace

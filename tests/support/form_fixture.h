@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "app/frm_form.h"
@@ -15,20 +16,32 @@
 
 namespace zl::test {
 
-class FormTest : public ::testing::Test {
- protected:
-  // Extra SQL run on the fresh database before the window loads.
-  virtual std::string ExtraSql() const { return {}; }
-
-  void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
+// The window on a fresh database: the shipped SQL, then `extra_sql`.
+struct FormRig {
+  void Make(const std::string& extra_sql) {
+    if (!dir_.isValid()) throw std::runtime_error("no temporary directory");
     dir = dir_.path().toStdString();
-    db_path = MakeTestDb(dir, ExtraSql());
+    db_path = MakeTestDb(dir, extra_sql);
     toolkit.app_path = dir;
     serial.openable = {1, 3, 4};
     db = MakeSqliteDatabase();
     form = std::make_unique<FrmForm>(Services{*db, serial, messages, toolkit});
   }
+
+  QTemporaryDir dir_;
+  std::string dir, db_path;
+  FakeSerial serial;
+  RecordingMessages messages;
+  FakeToolkit toolkit;
+  std::unique_ptr<Database> db;
+  std::unique_ptr<FrmForm> form;
+};
+
+class FormTest : public ::testing::Test, public FormRig {
+ protected:
+  // Extra SQL run on the fresh database before the window loads.
+  virtual std::string ExtraSql() const { return {}; }
+  void SetUp() override { ASSERT_NO_THROW(Make(ExtraSql())); }
 
   void Load() { ASSERT_NO_THROW(form->Form_Load()); }
 
@@ -57,14 +70,6 @@ class FormTest : public ::testing::Test {
     for (int r = 0; r < form->DataGrid.Rows(); ++r) out += (r ? "," : "") + form->DataGrid.CellText(r, 0);
     return out;
   }
-
-  QTemporaryDir dir_;
-  std::string dir, db_path;
-  FakeSerial serial;
-  RecordingMessages messages;
-  FakeToolkit toolkit;
-  std::unique_ptr<Database> db;
-  std::unique_ptr<FrmForm> form;
 };
 
 }  // namespace zl::test
