@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -26,6 +27,8 @@
 #include "domain/numbers.h"
 #include "storage/sqlite/connection.h"
 #include "storage/sqlite/database.h"
+#include "support/catalogue_sql.h"
+#include "support/files.h"
 #include "support/form_fixture.h"
 #include "support/testdb.h"
 #include "text/trim.h"
@@ -66,21 +69,15 @@ bool IsField(int c) { return c == kTxtMaxport || (c >= kTxtLoop && c <= kTxtB); 
 bool IsCombo(int c) { return c == kCmbCOM || c == kCmbPORT || c == kCmbFunc; }
 const char* const kTableName[] = {"PORT_TEMP", "PORT1", "PORT2", "PORT3"};
 
-// The catalogues as the file holds them (a NULL text is not listed), and
-// the serial ports: COM 4 opens at start-up and is gone afterwards.
-const char kCatalogueSql[] =
-    "DELETE FROM ShowFunc;\nDELETE FROM FuncBoder;\n"
-    "INSERT INTO ShowFunc VALUES (1, '07 Seven'), (2, '12 Twelve'), (3, '  3 Three  '),"
-    " (4, NULL), (5, 'Xx no code'), (6, '-1 Minus'), (7, '99 Ninety-nine');\n"
-    "INSERT INTO FuncBoder VALUES (1, '01 Border one'), (2, '5 Five'), (3, '02 Border two');\n";
-const std::vector<std::string> kShowFunc = {"07 Seven",   "12 Twelve", "3 Three",
-                                            "Xx no code", "-1 Minus",  "99 Ninety-nine"};
-const std::vector<std::string> kFuncBoder = {"01 Border one", "5 Five", "02 Border two"};
+// "Choose effect type ?" in VNI, as the window's 8-bit text.
+const char kFuncPlaceholder[] = "Cho\xEFn kie\xE5u hie\xE4u \xF6\xF9ng ?";
+// The catalogues as kCatalogueSql stores them, and the serial ports: COM 4
+// opens at start-up and is gone afterwards.
+const std::vector<std::string> kShowFunc = {"07 Seven", "12 Twelve", "3 Three", kFuncPlaceholder, "-1 Minus"};
+const std::vector<std::string> kFuncBoder = {"01 Border one", "02 Border two"};
 const std::vector<std::string> kComItems = {"COM 1", "COM 3", "COM 4"};
 const std::vector<std::string> kPortItems = {"PORT1", "PORT2", "PORT3"};
 const char* const kReceived[] = {"OK", "ERR 2", "\xFE"};
-// "Choose effect type ?" in VNI, as the window's 8-bit text.
-const char kFuncPlaceholder[] = "Cho\xEFn kie\xE5u hie\xE4u \xF6\xF9ng ?";
 const char kNotConnected[] = "Not ! Connect";
 constexpr int kNoRow = -2, kNull = -1;  // MaxPort states besides a value
 
@@ -100,7 +97,7 @@ std::string Frame(int op, const std::string& payload) {
 struct Row {
   int stt, code;
   std::string name;
-  int delay, loop, a, b;
+  int delay = 0, loop = 0, a = 0, b = 0;
 };
 
 // A row as the file holds it: "STT|CodeFunc|NameFunc|Delay|Loop|TxtA|TxtB".
@@ -119,7 +116,7 @@ struct Start {
   bool hold = false;
 };
 
-enum class Act { Choose, Type, Focus, Click, Press, ClickRow, KeyRow, New, Unplug, Receive, Release };
+enum class Act { Choose, Type, Focus, Click, Press, ClickRow, KeyRow, New, NextDay, Unplug, Receive, Release };
 
 struct Action {
   Act act;
@@ -179,6 +176,10 @@ class Model {
   std::vector<Sent> pending;
   bool closing = false;
   std::map<std::string, long> stats;  // what the walk got to do
+  // The days gone by, the day of the last copy, the copies kept and the
+  // newest copy's File().
+  int day = 0, copied_day = -1, copies = 0;
+  std::string copy;
 
   explicit Model(const Start& s) : hold(s.hold) {
     for (int t = 0; t < 4; ++t) tables[t] = s.tables[t];
@@ -218,6 +219,7 @@ class Model {
       case Act::ClickRow:
       case Act::KeyRow: GridRow(a.arg, a.act == Act::ClickRow); break;
       case Act::New: New(a.file_refuses); break;
+      case Act::NextDay: ++day; break;
       case Act::Unplug: open = false, LinkLost("device removed"); break;
       case Act::Receive: label = kReceived[a.arg]; break;
       case Act::Release: Released(); break;
@@ -227,12 +229,7 @@ class Model {
   // The file, the grid, the controls and the line as the window must show
   // them now, in the form Product::Shown writes.
   std::string Expected() const {
-    std::string out;
-    for (int t = 0; t < 4; ++t)
-      for (const Row& r : tables[t]) out += kTableName[t] + ("|" + Line(r)) + "\n";
-    for (int p = 1; p <= 3; ++p)
-      if (caps[p] != kNoRow)
-        out += "MaxPort|" + std::to_string(p) + "|" + (caps[p] == kNull ? "NULL" : std::to_string(caps[p])) + "|||||\n";
+    std::string out = File();
     for (std::size_t i = 0; i < grid_order.size(); ++i) {
       const Row& r = tables[bound][grid_order[i]];
       out += "grid " + std::string(static_cast<int>(i) == grid_pos ? "*" : "") + std::to_string(r.stt) + "|" + r.name;
@@ -243,7 +240,18 @@ class Model {
       out += ControlLine(c, ctl[c].enabled, ctl[c].text, ctl[c].sel_start, ctl[c].sel_len);
     return out + "LabConnect \"" + label + "\"\nstatus \"" + status + "\"\nfocus " +
            (focus >= 0 ? kCtlName[focus] : "none") + "\nframes " + Hex(frames) + "\nmessages " +
-           std::to_string(messages) + "\n";
+           std::to_string(messages) + "\ncopies " + std::to_string(copies) + "\n" + copy;
+  }
+
+  // The lists and capacity values, as kFileSql reads them.
+  std::string File() const {
+    std::string out;
+    for (int t = 0; t < 4; ++t)
+      for (const Row& r : tables[t]) out += kTableName[t] + ("|" + Line(r)) + "\n";
+    for (int p = 1; p <= 3; ++p)
+      if (caps[p] != kNoRow)
+        out += "MaxPort|" + std::to_string(p) + "|" + (caps[p] == kNull ? "NULL" : std::to_string(caps[p])) + "|||||\n";
+    return out;
   }
 
  private:
@@ -312,8 +320,18 @@ class Model {
     if (click && port != 0) UpdateEditButtons();
   }
 
+  // Data.mdb is copied before the day's first change and before every New;
+  // the folder keeps the newest twenty.
+  void BackUp(bool always) {
+    if (!always && copied_day == day) return;
+    copied_day = day;
+    copies = std::min(copies + 1, 20);
+    copy = File();
+  }
+
   void New(bool file_refuses) {
     status.clear();
+    BackUp(true);
     // Refused at the first row of PORT3, the last list emptied.
     if (file_refuses && !tables[3].empty()) {
       Reload();
@@ -421,6 +439,7 @@ class Model {
       v[i] = *n;
     }
     if (*next_stt > 32767) return Refuse();
+    BackUp(false);
     if (file_refuses_) return FileRefuses();
     tables[port].push_back({*next_stt, *code, Trim(ctl[kCmbFunc].text), v[0], v[1], v[2], v[3]});
     ++*next_stt;
@@ -435,6 +454,7 @@ class Model {
   void Del() {
     std::vector<Row>& rows = tables[port];
     if (rows.empty()) return UpdateEditButtons();
+    BackUp(false);
     const int gone = grid_order[grid_pos];
     const int d = rows[gone].stt;
     // Closing the gap must not carry a repeated number past 32767.
@@ -470,6 +490,7 @@ class Model {
     // A stale button: nothing lies beyond the row in that direction.
     if (std::none_of(rows.begin(), rows.end(), [&](const Row& r) { return (r.stt - c) * step > 0; }))
       return UpdateEditButtons();
+    BackUp(false);
     const auto neighbour = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.stt == t; });
     // Up: refused once the neighbour has moved. Down: the neighbour's number
     // goes down, if there is one.
@@ -537,7 +558,9 @@ class Model {
   void Program() {
     if (!CanSend()) return;
     const auto v = ToInt16(ctl[kTxtMaxport].text);
-    if (!v || !FitsByte(*v) || caps[port] == kNoRow) return Refuse();
+    if (!v || !FitsByte(*v)) return Refuse();
+    BackUp(false);
+    if (caps[port] == kNoRow) return Refuse();
     if (file_refuses_) return FileRefuses();  // stored before the frame goes
     if (Write(Frame(0xF5 - (port - 1), std::string(1, static_cast<char>(*v))), Name("capacity value"))) caps[port] = *v;
   }
@@ -616,14 +639,11 @@ class Model {
     ++stats["lost links"];
   }
 
-  void Refuse() {
+  void Refuse(const char* counted = "refusals") {
     ++messages;
-    ++stats["refusals"];
+    ++stats[counted];
   }
-  void FileRefuses() {
-    ++messages;
-    ++stats["file refusals"];
-  }
+  void FileRefuses() { Refuse("file refusals"); }
 
   bool failing_ = false, file_refuses_ = false;
   const bool hold;
@@ -649,17 +669,11 @@ Start MakeStart(std::uint64_t seed) {
     for (int i = 0; i < n; ++i) {
       const int r = Pick(rng, 20);
       stt = top ? std::min(32767, stt + 1) : stt + (i > 0 && r == 0 ? 0 : r < 4 ? 2 + Pick(rng, 2) : 1);
-      Row row{stt,
-              Pick(rng, 100),
-              "r" + std::to_string(t) + "." + std::to_string(i),
-              1 + Pick(rng, 20),
-              1 + Pick(rng, 9),
-              1 + Pick(rng, 50),
-              1 + Pick(rng, 60)};
-      if (Pick(rng, 20) == 0) {
-        int* sent[] = {&row.code, &row.delay, &row.loop, &row.a, &row.b};
-        *sent[Pick(rng, 5)] = 256 + Pick(rng, 200);
-      }
+      Row row{stt, 0, "r" + std::to_string(t) + "." + std::to_string(i)};
+      // The code from 0, the others from 1; now and then one beyond a byte.
+      int* sent[] = {&row.code, &row.delay, &row.loop, &row.a, &row.b};
+      for (int k = 0; k < 5; ++k) *sent[k] = (k > 0) + Pick(rng, std::array{100, 20, 9, 50, 60}[k]);
+      if (Pick(rng, 20) == 0) *sent[Pick(rng, 5)] = 256 + Pick(rng, 200);
       s.tables[t].push_back(row);
     }
     if (Pick(rng, 3) == 0)  // by hand, so that a seed means the same everywhere
@@ -716,6 +730,7 @@ Action Generate(Rng& rng, const Model& m) {
   if (take(30)) return {Act::ClickRow, kDataGrid, Pick(rng, rows + 2) - 1};
   if (take(14)) return {Act::KeyRow, kDataGrid, Pick(rng, rows + 2) - 1};
   if (take(1)) return {Act::New, -1, 0, false, Pick(rng, 3) == 0};
+  if (take(1)) return {Act::NextDay};
   // The line can only be lost, or answer, while it is open.
   if (!m.open) return {Act::Focus, Pick(rng, kCtlCount)};
   if (take(1)) return {Act::Unplug};
@@ -736,6 +751,13 @@ std::string StartSql(const Start& s) {
           << (s.caps[p] == kNull ? std::string("NULL") : std::to_string(s.caps[p])) << ");\n";
   return sql.str();
 }
+
+// Every list row and capacity value in stored order, as Model::File writes them.
+const char kFileSql[] =
+    "SELECT n, STT, CodeFunc, NameFunc, Delay, Loop, TxtA, TxtB FROM (SELECT 0 AS t, rowid AS r, 'PORT_TEMP' AS n, *"
+    " FROM PORT_TEMP UNION ALL SELECT 1, rowid, 'PORT1', * FROM PORT1 UNION ALL SELECT 2, rowid, 'PORT2', * FROM"
+    " PORT2 UNION ALL SELECT 3, rowid, 'PORT3', * FROM PORT3 UNION ALL SELECT 4, rowid, 'MaxPort', Port, MaxValue,"
+    " '', '', '', '', '' FROM MaxPort) ORDER BY t, r";
 
 // While Refuse.Now is set, the file refuses every new row, every number that
 // goes down, every capacity value and PORT3's deletions: a change that
@@ -775,6 +797,7 @@ class Product : FormRig {
     // the focus where it was.
     if (c && a.act != Act::Press) c->SetFocus();
     if (a.file_refuses) refuse_->Exec("UPDATE Refuse SET Now = 1");
+    toolkit.now += a.act == Act::NextDay ? 24 * 60 * 60 : 1;
     switch (a.act) {
       // These always name a control.
       case Act::Choose: static_cast<Combo*>(ctl_[a.ctl])->Choose(a.arg); break;
@@ -792,6 +815,7 @@ class Product : FormRig {
       case Act::ClickRow: form->DataGrid.ClickRow(a.arg); break;
       case Act::KeyRow: form->DataGrid.KeyToRow(a.arg); break;
       case Act::New: form->MnuNew.PerformClick(); break;
+      case Act::NextDay: break;
       case Act::Unplug: serial.Unplug(); break;
       case Act::Receive: serial.Receive(kReceived[a.arg]); break;
       case Act::Release: serial.ReleaseAll(); break;
@@ -802,13 +826,7 @@ class Product : FormRig {
   // What the window shows, as Model::Expected writes it: the file read with
   // a connection of its own, and what was written and said since last time.
   std::string Shown() {
-    std::string out = QueryRows(
-        db_path,
-        "SELECT n, STT, CodeFunc, NameFunc, Delay, Loop, TxtA, TxtB FROM (SELECT 0 AS t, rowid AS r, 'PORT_TEMP' AS n, "
-        "*"
-        " FROM PORT_TEMP UNION ALL SELECT 1, rowid, 'PORT1', * FROM PORT1 UNION ALL SELECT 2, rowid, 'PORT2', * FROM"
-        " PORT2 UNION ALL SELECT 3, rowid, 'PORT3', * FROM PORT3 UNION ALL SELECT 4, rowid, 'MaxPort', Port, MaxValue,"
-        " '', '', '', '', '' FROM MaxPort) ORDER BY t, r");
+    std::string out = QueryRows(db_path, kFileSql);
     const Grid& g = form->DataGrid;
     for (int i = 0; i < g.Rows(); ++i) {
       out += i == g.Row() ? "grid *" : "grid ";
@@ -827,6 +845,10 @@ class Product : FormRig {
            (focus ? focus->Name() : "none") + "\nframes " +
            Hex({serial.writes.begin() + static_cast<std::ptrdiff_t>(writes_seen_), serial.writes.end()}) +
            "\nmessages " + std::to_string(messages.shown.size() - messages_seen_) + "\n";
+    // One copy at most an action, a second apart: the newest comes last by name.
+    const std::vector<std::string> copies = Copies(dir + "/backups");
+    out += "copies " + std::to_string(copies.size()) + "\n";
+    if (!copies.empty()) out += QueryRows(dir + "/backups/" + copies.back(), kFileSql);
     writes_seen_ = serial.writes.size();
     messages_seen_ = messages.shown.size();
     return out;

@@ -213,16 +213,6 @@ TEST_F(BoardCommands, RefusalsSendAndStoreNothing) {
     ASSERT_EQ(messages.shown.size(), 1u) << c.says;
     EXPECT_EQ(messages.shown[0], c.says);
   }
-  // DISCONNECT leaves the commands enabled: the operator can reach these.
-  ChoosePort(1, 0);
-  f.CmdConnect.PerformClick();
-  for (Button* b : {&f.CmdSEND, &f.CmdTest, &f.CmdMaxport}) {
-    messages.shown.clear();
-    ASSERT_TRUE(b->Enabled()) << b->Name();
-    b->PerformClick();
-    ASSERT_EQ(messages.shown.size(), 1u) << b->Name();
-    EXPECT_EQ(messages.shown[0], "The serial port is not open: press CONNECT first; nothing was sent.");
-  }
   EXPECT_EQ(serial.writes.size(), writes);
   EXPECT_EQ(Rows("SELECT * FROM MaxPort ORDER BY Port"), caps);
 }

@@ -25,8 +25,9 @@ inline void Write(const std::filesystem::path& p, const std::string& bytes) {
 // The backup copies in `dir` by name, which puts the oldest first.
 inline std::vector<std::string> Copies(const std::filesystem::path& dir) {
   std::vector<std::string> names;
-  // A copy half made (Data-….mdb.tmp-N) is not one.
-  for (const auto& e : std::filesystem::directory_iterator(dir))
+  // A copy half made (Data-….mdb.tmp-N) is not one; no folder, no copies.
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec))
     if (const auto name = e.path().filename().string(); name.rfind("Data-", 0) == 0 && e.path().extension() == ".mdb")
       names.push_back(name);
   std::sort(names.begin(), names.end());
