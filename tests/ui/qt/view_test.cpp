@@ -168,15 +168,13 @@ TEST_F(QtViewTest, FieldKeysPassThroughTheKeyPressFilterAndMenuShortcutsComeFirs
   EXPECT_EQ(txt1.Text(), "192");
 }
 
+// Choosing from the open list: WindowTest.
 TEST_F(QtViewTest, CombosChangeOnlyByChoosingFromTheList) {
   // A closed list would jump to "beta" and "gamma" on these keys.
   QTest::keyClicks(Box(), "bg");
   QTest::keyClick(Box(), Qt::Key_Down);
   EXPECT_EQ(cmb.Text(), "alpha");
-  Box()->showPopup();
-  QTest::keyClick(Box()->view(), Qt::Key_Down);
-  QTest::keyClick(Box()->view(), Qt::Key_Return);
-  EXPECT_EQ(log, (Log{"Cmb.Click=beta"}));
+  EXPECT_TRUE(log.empty());
 }
 
 TEST_F(QtViewTest, ClosingFromCodeRaisesNothingAndTheOperatorsCloseUnloadsOnce) {
