@@ -1,10 +1,10 @@
 // Data.mdb held by another program, unwritable, or not to be copied: what
 // the window says and what it leaves as it was.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 
+#include "storage/sqlite/connection.h"
 #include "support/catalogue_sql.h"
 #include "support/files.h"
 #include "support/form_fixture.h"
@@ -16,21 +16,6 @@ namespace {
 // Held by another program: each operation waits a bounded time, shows that
 // it waits, then says the file is in use and leaves every list and control
 // as it was; once the other program lets go it works.
-
-// A second connection that takes the whole file, as `sqlite3 Data.mdb` with
-// BEGIN EXCLUSIVE would.
-class OtherProgram {
- public:
-  explicit OtherProgram(const std::string& path) {
-    EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-  }
-  ~OtherProgram() { sqlite3_close(db_); }
-  void Hold() { EXPECT_EQ(sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK); }
-  void LetGo() { EXPECT_EQ(sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK); }
-
- private:
-  sqlite3* db_ = nullptr;
-};
 
 struct Operation {
   const char* name;
@@ -76,12 +61,13 @@ TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
   ASSERT_NO_FATAL_FAILURE(ChoosePort(2, 0));
   form->DataGrid.ClickRow(1);
   ASSERT_TRUE(form->CmdDEL.Enabled() && form->CmdUP.Enabled() && form->CmdDOWN.Enabled());
-  OtherProgram other(db_path);
+  // Another program takes the whole file, as `sqlite3 Data.mdb` with BEGIN EXCLUSIVE would.
+  const auto other = sqlite::Connection::Open(db_path);
   const std::string file = File(), window = Window();
   const std::size_t frames = serial.writes.size();
   toolkit.busy.clear();
 
-  other.Hold();
+  other->Exec("BEGIN EXCLUSIVE");
   GetParam().act(*form);
 
   ASSERT_EQ(messages.shown.size(), 1u);
@@ -89,7 +75,7 @@ TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
   EXPECT_EQ(toolkit.busy, (std::vector<bool>{true, false}));
   EXPECT_EQ(serial.writes.size(), frames);
   EXPECT_EQ(Window(), window);
-  other.LetGo();
+  other->Exec("COMMIT");
   EXPECT_EQ(File(), file);
 
   messages.shown.clear();

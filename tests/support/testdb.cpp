@@ -2,23 +2,19 @@
 
 #include <sqlite3.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "storage/sqlite/connection.h"
 #include "storage/sqlite/script.h"
+#include "support/files.h"
 
 namespace zl::test {
 
 std::string MakeTestDb(const std::string& dir, const std::string& extra_sql) {
-  std::ifstream in(ZL_DATA_SQL, std::ios::binary);
-  if (!in) throw std::runtime_error(std::string("cannot read ") + ZL_DATA_SQL);
-  std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  script += "\n";
-  script += extra_sql;
+  const std::string shipped = Read(ZL_DATA_SQL);
+  if (shipped.empty()) throw std::runtime_error(std::string("cannot read ") + ZL_DATA_SQL);
   std::string path = dir + "/Data.mdb";
-  CreateDatabaseFromScript(path, script);
+  CreateDatabaseFromScript(path, shipped + "\n" + extra_sql);
   return path;
 }
 
