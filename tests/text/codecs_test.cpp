@@ -34,7 +34,7 @@ TEST(VniToUtf8, DecodesEveryMarkOnTheLettersThatTakeItAndLeavesOtherCodes) {
   const std::pair<const char*, const char*> vectors[] = {
       {"Choïn kieåu hieäu öùng ?", "Chọn kiểu hiệu ứng ?"},
       {"ÑOÅI MAØU", "ĐỔI MÀU"},
-      {"ôùôøôûôõôï ÖÙÖØÖÛÖÕÖÏ", "ớờởỡợ ỨỪỬỮỰ"},
+      {"ô Ô ö Ö ôùôøôûôõôï ÖÙÖØÖÛÖÕÖÏ", "ơ Ơ ư Ư ớờởỡợ ỨỪỬỮỰ"},
       {"aâ aá aà aå aã aä eâ oá", "â ấ ầ ẩ ẫ ậ ê ố"},
       {"aê aé aè aú aü aë AÊ AÉ", "ă ắ ằ ẳ ẵ ặ Ă Ắ"},
       {"ñ Ñ í Í ì Ì æ Æ ó Ó ò Ò î Î", "đ Đ í Í ì Ì ỉ Ỉ ĩ Ĩ ị Ị ỵ Ỵ"},
