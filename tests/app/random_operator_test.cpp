@@ -26,7 +26,6 @@
 #include "app/frm_form.h"
 #include "domain/numbers.h"
 #include "storage/sqlite/connection.h"
-#include "storage/sqlite/database.h"
 #include "support/catalogue_sql.h"
 #include "support/files.h"
 #include "support/form_fixture.h"
