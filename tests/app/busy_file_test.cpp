@@ -20,8 +20,10 @@ namespace {
 struct Operation {
   const char* name;
   void (*act)(FrmForm&);
-  // What the file holds once the operation has run with the file free.
+  // What the file holds once the operation has run with the file free, and
+  // the copies made: a change's copy, stopped while the file was held.
   const char* port2_after;
+  std::size_t copies;
 };
 
 void PrintTo(const Operation& o, std::ostream* os) { *os << o.name; }
@@ -84,20 +86,20 @@ TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
   EXPECT_TRUE(messages.shown.empty()) << messages.shown[0];
   EXPECT_TRUE(toolkit.busy.empty());
   EXPECT_EQ(Rows("SELECT STT, NameFunc FROM PORT2 ORDER BY STT"), GetParam().port2_after);
+  EXPECT_EQ(Copies(std::filesystem::path(dir) / "backups").size(), GetParam().copies);
 }
 
 const char kUnchanged[] = "1|a\n2|b\n3|c\n";
+const Operation kOperations[] = {{"ChoosePort", [](FrmForm& f) { f.CmbPORT.Choose(0); }, kUnchanged, 0},
+                                 {"GridClick", [](FrmForm& f) { f.DataGrid.ClickRow(1); }, kUnchanged, 0},
+                                 {"Add", [](FrmForm& f) { f.CmdAdd.PerformClick(); }, "1|a\n2|b\n3|c\n4|07 Seven\n", 1},
+                                 {"Delete", [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "1|a\n2|c\n", 1},
+                                 {"Send", [](FrmForm& f) { f.CmdSEND.PerformClick(); }, kUnchanged, 0},
+                                 {"Program", [](FrmForm& f) { f.CmdMaxport.PerformClick(); }, kUnchanged, 1},
+                                 {"New", [](FrmForm& f) { f.MnuNew.PerformClick(); }, "", 1}};
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, BusyFile,
-    ::testing::Values(Operation{"ChoosePort", [](FrmForm& f) { f.CmbPORT.Choose(0); }, kUnchanged},
-                      Operation{"GridClick", [](FrmForm& f) { f.DataGrid.ClickRow(1); }, kUnchanged},
-                      Operation{"Add", [](FrmForm& f) { f.CmdAdd.PerformClick(); }, "1|a\n2|b\n3|c\n4|07 Seven\n"},
-                      Operation{"Delete", [](FrmForm& f) { f.CmdDEL.PerformClick(); }, "1|a\n2|c\n"},
-                      Operation{"Send", [](FrmForm& f) { f.CmdSEND.PerformClick(); }, kUnchanged},
-                      Operation{"Program", [](FrmForm& f) { f.CmdMaxport.PerformClick(); }, kUnchanged},
-                      Operation{"New", [](FrmForm& f) { f.MnuNew.PerformClick(); }, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Operations, BusyFile, ::testing::ValuesIn(kOperations),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A Data.mdb that cannot be written, or whose folder cannot: said once at
 // start-up with the reason; the lists are shown and sent, and every change
