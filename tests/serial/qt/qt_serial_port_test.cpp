@@ -3,8 +3,8 @@
 #include "serial/qt/qt_serial_port.h"
 #include "serial/qt/os.h"
 
+#include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <pty.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
@@ -19,11 +19,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "support/thrown.h"
 
 namespace zl {
@@ -76,12 +76,6 @@ struct Pty {
   void Send(const std::string& bytes) const {
     ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
-  std::string Receive() const {
-    char buf[64];
-    pollfd p{master, POLLIN, 0};
-    const ssize_t n = ::poll(&p, 1, 5000) > 0 ? ::read(master, buf, sizeof buf) : 0;
-    return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
-  }
 
   int master = -1;
   int slave = -1;
@@ -101,6 +95,7 @@ class QtSerialTest : public ::testing::Test {
       received_.push_back(port_->Input());
     };
     port_->OnLost = [this](const std::string& why) { lost_.push_back(why); };
+    port_->OnSent = [this] { told_.push_back(port_->PendingBytes()); };
   }
   void Open() {
     port_->SetCommPort(5);
@@ -122,6 +117,7 @@ class QtSerialTest : public ::testing::Test {
   std::unique_ptr<SerialPort> port_;
   std::vector<std::string> received_;
   std::vector<std::string> lost_;
+  std::vector<std::int64_t> told_;  // bytes pending at each OnSent
 };
 
 // What came before opening is dropped; an arrival raises a receive event.
@@ -138,24 +134,30 @@ TEST_F(QtSerialTest, LinkedPortWritesEveryByteUnchanged) {
   const std::string frame("\xFE\xFD\xF6\x0A\xFF\x00\x0D\x03\x11\x13\x7F\x80", 12);
   port_->Output(frame);
   ASSERT_TRUE(PumpUntil([&] { return port_->PendingBytes() == 0; }));
-  EXPECT_EQ(pty_.Receive(), frame);
+  char got[64];  // the whole frame is with the line by now
+  EXPECT_EQ(std::string(got, std::max<ssize_t>(0, ::read(pty_.master, got, sizeof got))), frame);
   pty_.Send(frame);
   ASSERT_TRUE(PumpUntil([&] { return !received_.empty() && received_.back().size() == frame.size(); }));
   EXPECT_EQ(received_, std::vector<std::string>{frame});
 }
 
-// A line that moves however slowly is kept; one that takes nothing for a few
+// A line that moves however slowly is kept, and the end of a send is told
+// however soon after the step before; a line that takes nothing for a few
 // seconds while bytes are pending is lost.
 TEST_F(QtSerialTest, ASlowLineIsKeptAndAStuckOneIsLostOnce) {
   Open();
-  port_->Output(std::string(100000, 'a'));  // more than a pseudo-terminal holds unread
+  const std::string more(100000, 'a');  // than a pseudo-terminal holds unread
+  port_->Output(more);
   char taken[2048];
+  ASSERT_EQ(::fcntl(pty_.master, F_SETFL, O_NONBLOCK), 0);
   for (int i = 0; i < 8; ++i) {  // 4 s, longer than the line may stand still
     const QDeadlineTimer half(500);
     ASSERT_TRUE(PumpUntil([&] { return half.hasExpired(); }));
     ASSERT_GT(::read(pty_.master, taken, sizeof taken), 0);
   }
   EXPECT_TRUE(lost_.empty()) << lost_[0];
+  ASSERT_TRUE(PumpUntil([&] { return ::read(pty_.master, taken, sizeof taken), !told_.empty() && told_.back() == 0; }));
+  port_->Output(more);
   LostOnce("nothing left through " + pty_.slave_path);
   EXPECT_EQ(port_->PendingBytes(), 0);
 }
@@ -178,10 +180,7 @@ TEST_F(QtSerialTest, ALegacyPortWithoutHardwareIsToldApart) {
   const std::string classes = dir_.path().toStdString();
   for (const auto& [name, uart, without] :
        {std::tuple{"ttyS0", "4\n", false}, {"ttyS1", "0\n", true}, {"ttyUSB0", "", false}}) {
-    if (*uart) {
-      std::filesystem::create_directory(classes + "/" + name);
-      std::ofstream(classes + "/" + name + "/type") << uart;
-    }
+    if (*uart) test::Write(classes + "/" + name + "/type", uart);
     EXPECT_EQ(serial::WithoutHardware(std::string("/dev/") + name, classes), without) << name;
   }
 }
