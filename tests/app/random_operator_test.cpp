@@ -1,7 +1,8 @@
 // Random walks through the operator's actions on the window, each checked
-// after every action against a plain model of the lists, the controls, the
-// status line and the frames. A failing walk prints its seed and start, to be
-// replayed.
+// after every action against a plain model of the lists and their backups,
+// the controls, the status line and the frames. Now and then the line fails
+// a write, the file refuses a change or a day passes. A failing walk prints
+// its seed and start, to be replayed.
 //
 //   ZL_RANDOM_ACTIONS  total actions over all shards (default 20000)
 //   ZL_RANDOM_SEED     seed of the first walk; walk i uses seed + i
