@@ -698,7 +698,9 @@ Action Generate(Rng& rng, const Model& m) {
   for (const auto& f : m.pending) bytes += f.bytes;
   if (bytes > 0 && (bytes > 400 || Pick(rng, 8) == 0)) return {Act::Release};
   if (Pick(rng, 4) == 0) {
-    if (m.ctl[kCmbCOM].enabled && (m.com == 0 || m.com == 4)) return {Act::Choose, kCmbCOM, Pick(rng, 3)};
+    // COM 4 is gone since start-up: CONNECT on it now and then, else choose again.
+    if (m.ctl[kCmbCOM].enabled && (m.com == 0 || (m.com == 4 && Pick(rng, 2) == 0)))
+      return {Act::Choose, kCmbCOM, Pick(rng, 3)};
     if (!m.open) return {Act::Click, kCmdConnect};
     if (!m.ctl[kCmbFunc].enabled) return {Act::Choose, kCmbPORT, Pick(rng, 3)};
     if (!m.ctl[kCmdAdd].enabled) return {Act::Choose, kCmbFunc, Pick(rng, effects)};
