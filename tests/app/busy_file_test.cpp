@@ -36,12 +36,6 @@ class BusyFile : public FormTest, public ::testing::WithParamInterface<Operation
            " (3, 13, 'c', 5, 1, 1, 30);\n";
   }
 
-  std::string File() const {
-    return Rows(
-        "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2 UNION ALL "
-        "SELECT 3, rowid, * FROM PORT3 UNION ALL SELECT 4, Port, MaxValue, 0, 0, 0, 0, 0, 0 FROM MaxPort");
-  }
-
   // Every control's state and the grid's rows, as the operator sees them.
   std::string Window() const {
     std::string out;
@@ -65,7 +59,7 @@ TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
   ASSERT_TRUE(form->CmdDEL.Enabled() && form->CmdUP.Enabled() && form->CmdDOWN.Enabled());
   // Another program takes the whole file, as `sqlite3 Data.mdb` with BEGIN EXCLUSIVE would.
   const auto other = sqlite::Connection::Open(db_path);
-  const std::string file = File(), window = Window();
+  const std::string file = Rows(kStoredListsSql), window = Window();
   const std::size_t frames = serial.writes.size();
   toolkit.busy.clear();
 
@@ -78,7 +72,7 @@ TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
   EXPECT_EQ(serial.writes.size(), frames);
   EXPECT_EQ(Window(), window);
   other->Exec("COMMIT");
-  EXPECT_EQ(File(), file);
+  EXPECT_EQ(Rows(kStoredListsSql), file);
 
   messages.shown.clear();
   toolkit.busy.clear();

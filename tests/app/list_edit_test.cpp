@@ -9,9 +9,6 @@
 namespace zl::test {
 namespace {
 
-const char kAll[] =
-    "SELECT 1, rowid, * FROM PORT1 UNION ALL SELECT 2, rowid, * FROM PORT2 UNION ALL SELECT 3, rowid, * FROM PORT3";
-
 // Port 1 repeats numbers at the top (a file written elsewhere), port 2 is
 // numbered 1 to 5 (codes 11 to 15), port 3 ends at the highest number.
 class ListEdit : public FormTest {
@@ -27,7 +24,7 @@ class ListEdit : public FormTest {
 };
 
 TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
-  const std::string before = Rows(kAll);
+  const std::string before = Rows(kStoredListsSql);
   const struct {
     int port, effect;
     TextField FrmForm::*field;
@@ -54,7 +51,7 @@ TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
     ASSERT_EQ(messages.shown.size(), 1u) << c.says;
     EXPECT_NE(messages.shown[0].find(c.says), std::string::npos) << messages.shown[0];
   }
-  EXPECT_EQ(Rows(kAll), before);
+  EXPECT_EQ(Rows(kStoredListsSql), before);
 }
 
 // Files written elsewhere or by earlier versions, as the window finds them.

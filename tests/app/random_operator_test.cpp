@@ -8,8 +8,6 @@
 //   ZL_RANDOM_SEED     seed of the first walk; walk i uses seed + i
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -30,6 +28,7 @@
 #include "support/catalogue_sql.h"
 #include "support/files.h"
 #include "support/form_fixture.h"
+#include "support/hex.h"
 #include "support/testdb.h"
 #include "text/trim.h"
 
@@ -135,9 +134,9 @@ std::string ControlLine(int c, bool enabled, const std::string& text, int sel_st
 }
 
 std::string Hex(const std::vector<std::string>& frames) {
-  QStringList out;
-  for (const std::string& f : frames) out << QByteArray::fromStdString(f).toHex(' ').toUpper();
-  return "[" + out.join(" | ").toStdString() + "]";
+  std::string out;
+  for (std::size_t i = 0; i < frames.size(); ++i) out += (i ? " | " : "") + test::Hex(frames[i]);
+  return "[" + out + "]";
 }
 
 // The behaviour the window must show, written out plainly: the window state
@@ -243,7 +242,7 @@ class Model {
            std::to_string(messages) + "\ncopies " + std::to_string(copies) + "\n" + copy;
   }
 
-  // The lists and capacity values, as kFileSql reads them.
+  // The lists and capacity values, as kStoredListsSql reads them.
   std::string File() const {
     std::string out;
     for (int t = 0; t < 4; ++t)
@@ -754,13 +753,6 @@ std::string StartSql(const Start& s) {
   return sql.str();
 }
 
-// Every list row and capacity value in stored order, as Model::File writes them.
-const char kFileSql[] =
-    "SELECT n, STT, CodeFunc, NameFunc, Delay, Loop, TxtA, TxtB FROM (SELECT 0 AS t, rowid AS r, 'PORT_TEMP' AS n, *"
-    " FROM PORT_TEMP UNION ALL SELECT 1, rowid, 'PORT1', * FROM PORT1 UNION ALL SELECT 2, rowid, 'PORT2', * FROM"
-    " PORT2 UNION ALL SELECT 3, rowid, 'PORT3', * FROM PORT3 UNION ALL SELECT 4, rowid, 'MaxPort', Port, MaxValue,"
-    " '', '', '', '', '' FROM MaxPort) ORDER BY t, r";
-
 // While Refuse.Now is set, the file refuses every new row, every number that
 // goes down, every capacity value and PORT3's deletions: a change that
 // writes more than once may fail part way.
@@ -828,7 +820,7 @@ class Product : FormRig {
   // What the window shows, as Model::Expected writes it: the file read with
   // a connection of its own, and what was written and said since last time.
   std::string Shown() {
-    std::string out = QueryRows(db_path, kFileSql);
+    std::string out = QueryRows(db_path, kStoredListsSql);
     const Grid& g = form->DataGrid;
     for (int i = 0; i < g.Rows(); ++i) {
       out += i == g.Row() ? "grid *" : "grid ";
@@ -850,7 +842,7 @@ class Product : FormRig {
     // One copy at most an action, a second apart: the newest comes last by name.
     const std::vector<std::string> copies = Copies(dir + "/backups");
     out += "copies " + std::to_string(copies.size()) + "\n";
-    if (!copies.empty()) out += QueryRows(dir + "/backups/" + copies.back(), kFileSql);
+    if (!copies.empty()) out += QueryRows(dir + "/backups/" + copies.back(), kStoredListsSql);
     writes_seen_ = serial.writes.size();
     messages_seen_ = messages.shown.size();
     return out;

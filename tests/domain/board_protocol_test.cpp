@@ -4,19 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include "support/hex.h"
+
 #include <string>
 #include <utility>
 
 namespace zl::board {
 namespace {
 
-std::string Hex(const std::string& bytes) {
-  std::string out;
-  char two[4];
-  for (unsigned char b : bytes) out += (std::snprintf(two, sizeof two, " %02X", b), two);
-  return out.substr(1);
-}
+using test::Hex;
 
 // Markers inside a payload go out as they are.
 TEST(BoardProtocol, EachFrameHasItsOperationByteForItsPortAndItsPayloadUnchanged) {

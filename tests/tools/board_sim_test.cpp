@@ -21,14 +21,14 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "support/hex.h"
+
 namespace zl::test {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-std::string Hex(const Bytes& b, char sep = ' ') {
-  return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())).toHex(sep).toUpper().toStdString();
-}
+std::string Hex(const Bytes& b, char sep = ' ') { return test::Hex(std::string(b.begin(), b.end()), sep); }
 
 // One simulator in its own directory, with the test holding the line's other
 // end; its link goes into a folder that is not there yet.
