@@ -13,6 +13,8 @@
 namespace zl::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 // Held by another program: each operation waits a bounded time, shows that
 // it waits, then says the file is in use and leaves every list and control
 // as it was; once the other program lets go it works.
@@ -80,7 +82,7 @@ TEST_P(BusyFile, WaitsShowingItThenSaysSoAndLeavesEverythingThenWorksOnceFree) {
   EXPECT_TRUE(messages.shown.empty()) << messages.shown[0];
   EXPECT_TRUE(toolkit.busy.empty());
   EXPECT_EQ(Rows("SELECT STT, NameFunc FROM PORT2 ORDER BY STT"), GetParam().port2_after);
-  EXPECT_EQ(Copies(std::filesystem::path(dir) / "backups").size(), GetParam().copies);
+  EXPECT_EQ(Copies(fs::path(dir) / "backups").size(), GetParam().copies);
 }
 
 const char kUnchanged[] = "1|a\n2|b\n3|c\n";
@@ -147,8 +149,6 @@ INSTANTIATE_TEST_SUITE_P(Places, ReadOnlyFile,
 // A copy of Data.mdb that fails is reported without the change being
 // stopped. When copies are made, and what they hold: RandomOperator; the
 // folder's own rules: backup_folder_test.cpp.
-
-namespace fs = std::filesystem;
 
 class WindowBackups : public FormTest {
   std::string ExtraSql() const override { return kCatalogueSql; }

@@ -24,34 +24,16 @@ class ListEdit : public FormTest {
 };
 
 TEST_F(ListEdit, RefusalsSayWhyAndChangeNothing) {
-  const std::string before = Rows(kStoredListsSql);
-  const struct {
-    int port, effect;
-    TextField FrmForm::*field;
-    const char* text;
-    Button FrmForm::*button;
-    const char* says;
-  } cases[] = {
-      {2, 0, &FrmForm::TxtLoop, "", &FrmForm::CmdAdd,
-       "Loop \"\" is not a whole number from -32768 to 32767; nothing was added."},
-      {2, 0, &FrmForm::TxtDelay, "300", &FrmForm::CmdAdd,
-       "Time 300 does not fit one byte (0 to 255); nothing was added."},
-      {2, 3, nullptr, "", &FrmForm::CmdAdd, "\"Chọn kiểu hiệu ứng ?\" has no effect code; nothing was added."},
-      {2, 4, nullptr, "", &FrmForm::CmdAdd, "The effect code -1 does not fit one byte (0 to 255); nothing was added."},
-      {3, 0, nullptr, "", &FrmForm::CmdAdd, "The list already holds the highest number (32767); nothing was added."},
+  FrmForm& f = *form;
+  ExpectRefusals({
+      {2, 0, &f.TxtLoop, "", &f.CmdAdd, "Loop \"\" is not a whole number from -32768 to 32767; nothing was added."},
+      {2, 0, &f.TxtDelay, "300", &f.CmdAdd, "Time 300 does not fit one byte (0 to 255); nothing was added."},
+      {2, 3, nullptr, "", &f.CmdAdd, "The effect \"Chọn kiểu hiệu ứng ?\" has no effect code; nothing was added."},
+      {2, 4, nullptr, "", &f.CmdAdd, "The effect code -1 does not fit one byte (0 to 255); nothing was added."},
+      {3, 0, nullptr, "", &f.CmdAdd, "The list already holds the highest number (32767); nothing was added."},
       // Closing the gap would carry the last row past 32767.
-      {1, 0, nullptr, "", &FrmForm::CmdDEL, "The rows behind it would be numbered beyond 32767; nothing was deleted."},
-  };
-  for (const auto& c : cases) {
-    ChoosePort(c.port, c.effect);
-    if (c.field) ((*form).*c.field).SetText(c.text);
-    form->DataGrid.ClickRow(0);
-    messages.shown.clear();
-    ((*form).*c.button).PerformClick();
-    ASSERT_EQ(messages.shown.size(), 1u) << c.says;
-    EXPECT_NE(messages.shown[0].find(c.says), std::string::npos) << messages.shown[0];
-  }
-  EXPECT_EQ(Rows(kStoredListsSql), before);
+      {1, 0, nullptr, "", &f.CmdDEL, "The rows behind it would be numbered beyond 32767; nothing was deleted."},
+  });
 }
 
 // Files written elsewhere or by earlier versions, as the window finds them.

@@ -145,10 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Waiting, LostWhileSending, ::testing::Values("None", "D
                          [](const ::testing::TestParamInfo<std::string>& i) { return i.param; });
 
 // The frames themselves are proven by RandomOperator; here, what each
-// refusal says.
-
-// Port 1 one row (capacity 40); port 2 a row written elsewhere with a Loop
-// beyond one byte; port 3 empty.
+// refusal says. Port 1 has one row (capacity 40); port 2 a row written
+// elsewhere with a Loop beyond one byte; port 3 none.
 class BoardCommands : public FormTest {
  protected:
   std::string ExtraSql() const override {
@@ -160,15 +158,8 @@ class BoardCommands : public FormTest {
 
 // A failed write would say the link was lost instead.
 TEST_F(BoardCommands, RefusalsSendAndStoreNothing) {
-  const std::string caps = Rows("SELECT * FROM MaxPort ORDER BY Port");
   FrmForm& f = *form;
-  const struct {
-    int port, effect;  // the effect -1: none chosen
-    TextField* field;
-    const char* text;
-    Button* button;
-    const char* says;
-  } cases[] = {
+  ExpectRefusals({
       {3, -1, nullptr, "", &f.CmdSEND, "The list of PORT3 is empty; nothing was sent."},
       {2, -1, nullptr, "", &f.CmdSEND,
        "Row STT 2 of PORT2: Loop \"300\" does not fit one byte (0 to 255); nothing was sent."},
@@ -184,19 +175,7 @@ TEST_F(BoardCommands, RefusalsSendAndStoreNothing) {
       {1, 0, &f.TxtB, "", &f.CmdTest, "End \"\" is not a number from 0 to 255; nothing was sent."},
       {1, 3, nullptr, "", &f.CmdTest, "The effect \"Chọn kiểu hiệu ứng ?\" has no effect code; nothing was sent."},
       {1, 4, nullptr, "", &f.CmdTest, "The effect code -1 does not fit one byte; nothing was sent."},
-  };
-  const std::size_t writes = serial.writes.size() + 1;  // the connect frame to come
-  for (const auto& c : cases) {
-    ChoosePort(c.port, c.effect);
-    if (c.field) c.field->SetText(c.text);
-    messages.shown.clear();
-    c.button->SetEnabled(true);
-    c.button->PerformClick();
-    ASSERT_EQ(messages.shown.size(), 1u) << c.says;
-    EXPECT_EQ(messages.shown[0], c.says);
-  }
-  EXPECT_EQ(serial.writes.size(), writes);
-  EXPECT_EQ(Rows("SELECT * FROM MaxPort ORDER BY Port"), caps);
+  });
 }
 
 }  // namespace

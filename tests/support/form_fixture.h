@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -62,6 +63,34 @@ class FormTest : public ::testing::Test, public FormRig {
     ASSERT_EQ(form->CmbPORT.Text(), "PORT" + std::to_string(port))
         << (messages.shown.empty() ? "" : messages.shown.back());
     if (effect >= 0) form->CmbFunc.Choose(effect);
+  }
+
+  // A click refused with `says`: on sign port `port` with catalogue entry
+  // `effect` (-1: none chosen), `text` in `field` and the first row clicked.
+  struct Refusal {
+    int port, effect;
+    TextField* field;
+    const char* text;
+    Button* button;
+    const char* says;
+  };
+
+  // Each refusal is said whole, once, and nothing goes to the line or the file.
+  void ExpectRefusals(std::initializer_list<Refusal> cases) {
+    for (const Refusal& c : cases) {
+      ChoosePort(c.port, c.effect);
+      if (c.field) c.field->SetText(c.text);
+      form->DataGrid.ClickRow(0);
+      c.button->SetEnabled(true);  // as a button left enabled before would be
+      const std::string file = Rows(kStoredListsSql);
+      const std::size_t writes = serial.writes.size();
+      messages.shown.clear();
+      c.button->PerformClick();
+      ASSERT_EQ(messages.shown.size(), 1u) << c.says;
+      EXPECT_EQ(messages.shown[0], c.says);
+      EXPECT_EQ(serial.writes.size(), writes) << c.says;
+      EXPECT_EQ(Rows(kStoredListsSql), file) << c.says;
+    }
   }
 
   // What the grid shows in its first column, e.g. "1,2,3".
